@@ -1,0 +1,7 @@
+#pragma once
+
+namespace korvane::access {
+
+enum class AccessMode { Api, Pio };
+
+} // namespace korvane::access

@@ -1,0 +1,83 @@
+#include "app/cli/CliRunner.h"
+
+#include "app/cli/CliDialogs.h"
+#include "form/HeadlessUiThread.h"
+#include "platform/host/HostClock.h"
+#include "platform/host/HostSystemFacts.h"
+#include "shell/App.h"
+
+#ifndef KORVANE_VERSION
+#define KORVANE_VERSION "dev"
+#endif
+
+namespace korvane::cli {
+
+std::string cliLogLine(const std::string& line, const std::string& mark) {
+    return (mark.empty() || mark == " ") ? line : mark + " " + line;
+}
+
+namespace {
+
+shell::AppPaths pathsFor(const CliOptions& o, platform::SystemFacts& facts) {
+    shell::AppPaths paths = shell::AppPaths::resolve(facts);
+    if (o.iniFile) paths.iniPath = *o.iniFile;
+    return paths;
+}
+
+int runClock(shell::App& app) {
+    app.timing.measureCpuClockLogged();
+    return 0;
+}
+
+} // namespace
+
+int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    ParseResult parsed = parseCommandLine(args);
+    if (!parsed.options) {
+        err << "korvane-cli: " << parsed.error << "\n" << "Try 'korvane-cli --help'.\n";
+        return 2;
+    }
+    const CliOptions& o = *parsed.options;
+    if (o.help) {
+        out << usageText();
+        return 0;
+    }
+    if (o.version) {
+        out << "korvane-cli " << KORVANE_VERSION << "\n";
+        return 0;
+    }
+
+    platform::HostClock clock;
+    platform::HostSystemFacts facts;
+    form::HeadlessUiThread ui(clock);
+    CliDialogs dialogs(err, o.answer);
+    form::MemoryClipboard clipboard;
+    shell::App app(shell::AppEnvironment{clock, facts, ui, dialogs, clipboard, pathsFor(o, facts)});
+    app.eventLog.onLineFinal = [&](const std::string& line, const std::string& mark) {
+        if (!o.quiet) out << cliLogLine(line, mark) << "\n";
+    };
+
+    app.settings.loadSettings();
+    if (o.logsDir) {
+        std::string dir = app.env.paths.logDirectory(*o.logsDir);
+        app.eventLog.setLogFile(dir, dir + shell::EventLog::cleanFileName(app.form.setup.log.LogFileEdit.text()));
+    }
+
+    int status;
+    if (o.command == "clock") {
+        status = runClock(app);
+    } else {
+        app.eventLog.flush();
+        err << "korvane-cli: '" << o.command << "' is not available yet in this build\n";
+        status = 1;
+    }
+    app.eventLog.flush();
+    if (o.saveSettings && !app.settings.saveSettings()) {
+        err << "korvane-cli: the settings file " << app.env.paths.iniPath << " could not be written\n";
+        status = status == 0 ? 1 : status;
+    }
+    ui.shutdown();
+    return status;
+}
+
+} // namespace korvane::cli

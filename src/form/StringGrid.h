@@ -1,0 +1,43 @@
+#pragma once
+#include "form/Control.h"
+
+#include <vector>
+
+namespace korvane::form {
+
+// The block map: one byte per cell (the owner decides what the byte means and how it is drawn).
+// Changes are reported per cell so the binder repaints only what is visible and changed.
+class StringGrid : public Control {
+public:
+    explicit StringGrid(std::string name) : Control(std::move(name)) {}
+
+    void resize(size_t columns, size_t rows, uint8_t fill = 0) {
+        columns_ = columns;
+        rows_ = rows;
+        cells_.assign(columns * rows, fill);
+        notify(Prop::Cells);
+    }
+    size_t columnCount() const { return columns_; }
+    size_t rowCount() const { return rows_; }
+    size_t cellCount() const { return cells_.size(); }
+    uint8_t cell(size_t index) const { return index < cells_.size() ? cells_[index] : 0; }
+    void setCell(size_t index, uint8_t value) {
+        if (index >= cells_.size() || cells_[index] == value) return;
+        cells_[index] = value;
+        lastChanged_ = index;
+        notify(Prop::Row);
+    }
+    // The cell of the last setCell, for the binder's partial repaint.
+    size_t lastChanged() const { return lastChanged_; }
+    const std::vector<uint8_t>& cells() const { return cells_; }
+
+    bool gridLines() const { return gridLines_; }
+    void setGridLines(bool g) { assign(gridLines_, g, Prop::Content); }
+
+private:
+    size_t columns_ = 0, rows_ = 0, lastChanged_ = 0;
+    std::vector<uint8_t> cells_;
+    bool gridLines_ = true;
+};
+
+} // namespace korvane::form

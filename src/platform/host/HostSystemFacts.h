@@ -1,0 +1,14 @@
+#pragma once
+#include "platform/SystemFacts.h"
+
+namespace korvane::platform {
+
+class HostSystemFacts final : public SystemFacts {
+public:
+    std::string timeText() override;
+    std::string dateText() override;
+    std::string programDirectory() override;
+    std::string userConfigDirectory() override;
+};
+
+} // namespace korvane::platform

@@ -1,0 +1,50 @@
+#pragma once
+#include "platform/Clock.h"
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+namespace korvane::platform {
+
+// A clock whose time moves only when told to: tests and the lab get deterministic, instant time.
+// Every counter read moves time on by a small step, so busy waits on the counter always end.
+// Periodic timers tick synchronously, in the thread that moves time, once per millisecond crossed.
+class VirtualClock final : public Clock {
+public:
+    explicit VirtualClock(double counterMHz = 3000.0);
+
+    uint64_t readCounter() override;
+    uint32_t tickCountMs() override;
+    void sleepMs(uint32_t ms) override;
+    SavedPriority raisePriority() override;
+    void restorePriority(const SavedPriority& saved) override;
+    std::unique_ptr<PeriodicTimer> startPeriodicTimer(std::function<void()> tick) override;
+
+    void advanceNs(uint64_t ns);
+    void advanceMs(uint64_t ms) { advanceNs(ms * 1000000u); }
+    uint64_t nowNs() const { return nowNs_.load(); }
+
+    void setCounterMHz(double mhz) { counterMHz_ = mhz; }
+    double counterMHz() const { return counterMHz_; }
+    // Time that passes with every counter read (default 20 ns).
+    void setReadStepNs(uint64_t ns) { readStepNs_ = ns; }
+
+    int priorityRaises() const { return priorityRaises_; }
+    int priorityRestores() const { return priorityRestores_; }
+    bool priorityRaised() const { return priorityRaises_ > priorityRestores_; }
+
+private:
+    friend class VirtualPeriodicTimer;
+    void removeTimer(class VirtualPeriodicTimer* timer);
+
+    std::atomic<uint64_t> nowNs_{0};
+    std::atomic<double> counterMHz_;
+    std::atomic<uint64_t> readStepNs_{20};
+    int priorityRaises_ = 0;
+    int priorityRestores_ = 0;
+    std::recursive_mutex timersMutex_;
+    std::vector<class VirtualPeriodicTimer*> timers_;
+};
+
+} // namespace korvane::platform

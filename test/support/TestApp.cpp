@@ -1,0 +1,56 @@
+#include "TestApp.h"
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace korvane::testing {
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    auto base = std::filesystem::temp_directory_path() /
+                ("korvane-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+    std::filesystem::create_directories(base);
+    path_ = base.string() + "/";
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+void TempDir::write(const std::string& name, const std::string& content) const {
+    std::ofstream out(path_ + name, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+std::string TempDir::read(const std::string& name) const {
+    std::ifstream in(path_ + name, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TestApp::TestApp() {
+    facts.programDir = dir.path();
+    facts.userConfigDir = dir.path() + "config/";
+    app = std::make_unique<shell::App>(
+        shell::AppEnvironment{clock, facts, ui, dialogs, clipboard, shell::AppPaths::resolve(facts)});
+}
+
+TestApp::~TestApp() { app.reset(); }
+
+std::vector<std::string> TestApp::messages() const {
+    std::vector<std::string> out;
+    auto& list = app->form.log.StringLog;
+    for (size_t i = 0; i < list.rowCount(); ++i) out.push_back(list.cell(i, shell::EventLog::MessageColumn));
+    return out;
+}
+
+std::string TestApp::lastMessage() const {
+    auto m = messages();
+    return m.empty() ? std::string() : m.back();
+}
+
+} // namespace korvane::testing

@@ -1,0 +1,50 @@
+#pragma once
+#include "form/Clipboard.h"
+#include "form/HeadlessUiThread.h"
+#include "form/ScriptedDialogs.h"
+#include "platform/sim/ScriptedSystemFacts.h"
+#include "platform/sim/VirtualClock.h"
+#include "shell/App.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace korvane::testing {
+
+// A fresh temporary directory, removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::string& path() const { return path_; } // with a trailing '/'
+    std::string file(const std::string& name) const { return path_ + name; }
+    void write(const std::string& name, const std::string& content) const;
+    std::string read(const std::string& name) const;
+    bool exists(const std::string& name) const { return std::filesystem::exists(path_ + name); }
+
+private:
+    std::string path_;
+};
+
+// An App over a virtual clock, scripted facts and dialogs, a memory clipboard and the headless
+// UI thread, with its program directory in a temporary folder.
+struct TestApp {
+    TestApp();
+    ~TestApp();
+
+    // The panel's message texts, oldest first.
+    std::vector<std::string> messages() const;
+    std::string lastMessage() const;
+
+    TempDir dir;
+    platform::VirtualClock clock;
+    platform::ScriptedSystemFacts facts;
+    form::HeadlessUiThread ui{clock};
+    form::ScriptedDialogs dialogs;
+    form::MemoryClipboard clipboard;
+    std::unique_ptr<shell::App> app;
+};
+
+} // namespace korvane::testing
