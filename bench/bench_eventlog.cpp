@@ -5,7 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
-using korvane::testing::TestApp;
+using korvane::testsupport::TestApp;
 
 static void BM_LogEventWithFile(benchmark::State& state) {
     TestApp t;

@@ -43,6 +43,7 @@ AppPaths AppPaths::resolve(platform::SystemFacts& facts) {
 }
 
 std::string AppPaths::logDirectory(const std::string& dirName) const {
+    if (!logDirectoryOverride.empty()) return withSlash(logDirectoryOverride);
     if (!dirName.empty() && dirName.front() == '/') return withSlash(dirName);
     return withSlash(dataDirectory + dirName);
 }

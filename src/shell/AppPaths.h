@@ -13,6 +13,8 @@ struct AppPaths {
     std::string programDirectory; // with a trailing '/'
     std::string dataDirectory;    // programDirectory or the user configuration directory
     std::string iniPath;
+    // Set by the command line's --logs: the log directory whatever the settings say.
+    std::string logDirectoryOverride;
 
     static AppPaths resolve(platform::SystemFacts& facts);
     static AppPaths inDirectory(const std::string& directory);

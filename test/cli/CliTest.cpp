@@ -1,1 +1,90 @@
+#include "app/cli/CliOptions.h"
+#include "app/cli/CliRunner.h"
+
 #include <gtest/gtest.h>
+
+#include "support/TestApp.h"
+
+#include <sstream>
+
+using namespace korvane::cli;
+
+namespace {
+struct CliRun {
+    int status;
+    std::string out, err;
+};
+CliRun run(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    int status = runCommandLine(args, out, err);
+    return {status, out.str(), err.str()};
+}
+} // namespace
+
+TEST(CliOptions, ParsesGlobalOptionsBeforeTheCommand) {
+    auto r = parseCommandLine({"--sim=quiet-lab", "--pio", "custom:D400:D802", "--slave", "--lba48", "--yes",
+                               "--ini", "my.ini", "scan", "--mode", "verify"});
+    ASSERT_TRUE(r.options) << r.error;
+    EXPECT_EQ(r.options->simProfile, "quiet-lab");
+    EXPECT_EQ(r.options->pio, "custom:D400:D802");
+    EXPECT_TRUE(r.options->slave);
+    EXPECT_TRUE(r.options->lba48);
+    EXPECT_EQ(r.options->answer, true);
+    EXPECT_EQ(r.options->iniFile, "my.ini");
+    EXPECT_EQ(r.options->command, "scan");
+    EXPECT_EQ(r.options->arguments, (std::vector<std::string>{"--mode", "verify"}));
+
+    auto host = parseCommandLine({"--device", "disk.img", "--device", "b.img", "--api", "C:", "devices"});
+    ASSERT_TRUE(host.options) << host.error;
+    EXPECT_EQ(host.options->machine, CliOptions::Machine::Host);
+    EXPECT_EQ(host.options->devices.size(), 2u);
+}
+
+TEST(CliOptions, UsageErrors) {
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"frobnicate"},
+        {"--api", "25", "passport"},
+        {"--api", "CC", "passport"},
+        {"--pio", "tertiary", "reset"},
+        {"--pio", "custom:G000:376", "reset"},
+        {"--yes", "--no", "scan"},
+        {"--sim", "--host", "lab"},
+        {"--api", "0", "--pio", "primary", "passport"},
+        {"--ini"},
+        {"--bogus", "clock"},
+    };
+    for (const auto& args : bad) {
+        auto r = parseCommandLine(args);
+        EXPECT_FALSE(r.options) << (args.empty() ? "(none)" : args[0]);
+        EXPECT_FALSE(r.error.empty());
+    }
+}
+
+TEST(CliRunner, ExitStatusesAndMessages) {
+    korvane::testsupport::TempDir logs;
+    CliRun unknown = run({"wibble"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("unknown command wibble"), std::string::npos);
+
+    CliRun help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: korvane-cli"), std::string::npos);
+
+    CliRun notYet = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "passport", "--reset"});
+    EXPECT_EQ(notYet.status, 1);
+    EXPECT_NE(notYet.err.find("'passport' is not available yet"), std::string::npos);
+}
+
+TEST(CliRunner, ClockPrintsTheCalibrationLine) {
+    korvane::testsupport::TempDir logs;
+    CliRun r = run({"--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "clock"});
+    EXPECT_EQ(r.status, 0);
+    size_t at = r.out.find(" : CPU clock... ");
+    ASSERT_NE(at, std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" MHz\n", at), std::string::npos);
+    EXPECT_NE(r.out.find("4 "), std::string::npos) << "the missing-settings warning carries its mark";
+    EXPECT_NE(logs.read("eventlog.txt").find(" : CPU clock... "), std::string::npos) << "the log file has it too";
+    EXPECT_EQ(cliLogLine("09:12:30 : x", " "), "09:12:30 : x");
+    EXPECT_EQ(cliLogLine("09:12:30 : x", "4"), "4 09:12:30 : x");
+}

@@ -1,1 +1,187 @@
+#include "shell/IniFile.h"
+#include "shell/SettingsKeys.h"
+#include "support/TestApp.h"
+
 #include <gtest/gtest.h>
+
+#include <map>
+
+using namespace korvane;
+using testsupport::TestApp;
+
+namespace {
+
+struct SettingsFixture : ::testing::Test {
+    TestApp t;
+    shell::App& app = *t.app;
+    std::vector<std::pair<int, int>> beeps;
+
+    SettingsFixture() {
+        app.settings.beep = [this](int d, int ms) { beeps.emplace_back(d, ms); };
+    }
+    shell::IniFile savedFile() {
+        shell::IniFile ini;
+        ini.load(app.env.paths.iniPath);
+        return ini;
+    }
+};
+
+// A valid value other than the default for every key that is both read and written.
+std::map<std::string, std::string> alternates() {
+    return {{"X", "30"},           {"Y", "40"},           {"Height", "600"},        {"Width", "760"},
+            {"PageIndex", "3"},    {"Help Height", "500"}, {"Help Width", "600"},   {"Help X", "11"},
+            {"Help Y", "12"},      {"HexV Height", "400"}, {"HexV Width", "410"},   {"HexV X", "21"},
+            {"HexV Y", "22"},      {"BUSY Timeout", "30"}, {"DRQ Timeout", "20"},   {"DRDY Timeout", "5"},
+            {"Setup/Timer ATA", "0"}, {"Scan/Timer", "1"}, {"TimerPio", "0"},       {"Jmp Interval", "100"},
+            {"Time of RND", "0.25"}, {"Window heigh", "150"}, {"Channel", "2"},     {"CustomBase", "4096"},
+            {"CustomAlt", "4098"}, {"Seek/Method", "2"},    {"Seek/Timeout", "500"}, {"Security/Method", "0"},
+            {"Level", "1"},        {"LogFileName", "my.log"}, {"LogDirName", "MYLOGS"}, {"Password", "secret"}};
+}
+
+std::string alternateFor(const shell::SettingKey& k) {
+    auto table = alternates();
+    std::string qualified = std::string(k.section) + "/" + std::string(k.key);
+    if (table.count(qualified)) return table[qualified];
+    if (table.count(std::string(k.key))) return table[std::string(k.key)];
+    if (k.type == shell::SettingType::Bool) return k.defaultText == "1" ? "0" : "1";
+    return {};
+}
+
+} // namespace
+
+TEST_F(SettingsFixture, AMissingFileWarnsBeepsAndIsCreatedWithEveryWrittenKeyAtExit) {
+    ASSERT_FALSE(t.dir.exists("krv40.ini"));
+    app.settings.loadSettings();
+    EXPECT_EQ(t.lastMessage(), "Warning! Main INI-file 'krv40.ini' not found, and writen default sets!");
+    EXPECT_EQ(app.form.log.StringLog.cell(0, shell::EventLog::MarkColumn), "4");
+    EXPECT_EQ(beeps, (std::vector<std::pair<int, int>>{{500, 200}}));
+    EXPECT_TRUE(t.dir.exists("LOGS")) << "the log directory is created";
+
+    ASSERT_TRUE(app.settings.saveSettings());
+    shell::IniFile ini = savedFile();
+    for (const auto& k : shell::settingsKeys()) {
+        auto v = ini.value(std::string(k.section), std::string(k.key));
+        if (!k.write) {
+            EXPECT_FALSE(v) << k.key << " is read-only";
+            continue;
+        }
+        ASSERT_TRUE(v) << k.section << "/" << k.key;
+        // With no file, every key took its default; writing it back must give the default again.
+        if (!k.defaultText.empty()) {
+            EXPECT_EQ(*v, std::string(k.defaultText)) << k.section << "/" << k.key;
+        }
+    }
+    EXPECT_EQ(*ini.value("Info", "Author"), std::string(shell::kSettingsAuthor));
+    EXPECT_EQ(*ini.value("Position", "Name"), "Korvane");
+}
+
+TEST_F(SettingsFixture, EveryReadAndWrittenKeyRoundTripsANonDefaultValue) {
+    shell::IniFile source;
+    std::vector<const shell::SettingKey*> checked;
+    for (const auto& k : shell::settingsKeys()) {
+        std::string alt = alternateFor(k);
+        if (!k.read || !k.write || alt.empty()) continue;
+        source.writeString(std::string(k.section), std::string(k.key), alt);
+        checked.push_back(&k);
+    }
+    ASSERT_GT(checked.size(), 70u);
+    ASSERT_TRUE(source.save(app.env.paths.iniPath));
+    app.settings.loadSettings();
+    EXPECT_TRUE(beeps.empty());
+    EXPECT_TRUE(t.dir.exists("MYLOGS"));
+    EXPECT_EQ(app.eventLog.logFilePath(), t.dir.path() + "MYLOGS/my.log");
+    ASSERT_TRUE(app.settings.saveSettings());
+    shell::IniFile back = savedFile();
+    for (const auto* k : checked)
+        EXPECT_EQ(back.readString(std::string(k->section), std::string(k->key), "?"), alternateFor(*k))
+            << k->section << "/" << k->key;
+    EXPECT_EQ(app.session.customBasePort, 0x1000);
+    EXPECT_EQ(app.form.standard.port.PortBox.itemIndex(), 2);
+    EXPECT_TRUE(app.session.ataClockIsTsc) << "the ATA timer choice took effect on load";
+}
+
+TEST_F(SettingsFixture, GarbageValuesGiveDefaultsAndNothingElseIsLost) {
+    t.dir.write("krv40.ini",
+                "[Setup]\nBUSY Timeout=fifteen\nBell=maybe\nTimer ATA=7\n[ATA Port]\nCustomBase=70000\nCustomAlt=-5\n"
+                "[Scan]\nTime of RND=soon\n[Mine]\nkeep=this\n[Setup]\nBUSY Timeout=33\n");
+    app.settings.loadSettings();
+    EXPECT_EQ(app.form.setup.ata.BusyTrack.position(), 15);
+    EXPECT_FALSE(app.form.setup.sound.BellChk.checked());
+    EXPECT_EQ(app.form.setup.ata.ATATimerRG.itemIndex(), 1);
+    EXPECT_EQ(app.session.customBasePort, 0xD400) << "not a 16-bit port: the default stays";
+    EXPECT_EQ(app.session.customAltPort, 0xD802);
+    EXPECT_EQ(app.form.tests.RndScTimeEdit.minutesOfDay(), 2 * 60 + 24) << "10.1 days: 02:24";
+    ASSERT_TRUE(app.settings.saveSettings());
+    EXPECT_EQ(savedFile().readString("Mine", "keep", ""), "this");
+}
+
+TEST_F(SettingsFixture, WriteOffSavesNothingAndCreatesNoLogDirectory) {
+    t.dir.write("krv40.ini", "[Setup]\nWrite=0\n");
+    app.settings.loadSettings();
+    EXPECT_FALSE(app.eventLog.logWriteEnabled());
+    EXPECT_FALSE(t.dir.exists("LOGS"));
+    app.form.setup.sound.BellChk.setChecked(true);
+    EXPECT_TRUE(app.settings.saveSettings());
+    EXPECT_EQ(t.dir.read("krv40.ini"), "[Setup]\nWrite=0\n");
+}
+
+TEST_F(SettingsFixture, SpecialKeysOnReading) {
+    t.dir.write("krv40.ini", "[Setup]\nAPI Enable=0\nAutoInstallDriver=0\nAdminRightsIgnore=1\n"
+                             "[API]\nLast API device=-1\n[ATA Port]\nChannel=0\nEnable PM=1\n");
+    app.settings.loadSettings();
+    EXPECT_EQ(app.session.accessMode, access::AccessMode::Api);
+    EXPECT_EQ(app.selection.lastApiDevice, 1);
+    EXPECT_TRUE(app.selection.enablePrimaryMaster);
+    EXPECT_FALSE(app.startup.autoInstallDriver);
+    EXPECT_TRUE(app.startup.adminRightsIgnore);
+    EXPECT_EQ(app.form.standard.port.PortBox.itemIndex(), 0);
+}
+
+TEST_F(SettingsFixture, SpecialKeysOnWriting) {
+    app.settings.loadSettings();
+    app.form.standard.port.PortBox.setItemIndex(0);
+    app.session.apiDeviceNumber = 255;
+    app.startup.soundMutedAtNight = true; // start-up unchecked "All sound" for the night
+    ASSERT_TRUE(app.settings.saveSettings());
+    shell::IniFile ini = savedFile();
+    EXPECT_EQ(ini.readInteger("ATA Port", "Channel", -9), 1) << "the primary channel is not remembered";
+    EXPECT_EQ(ini.readInteger("API", "Last API device", -9), -1);
+    EXPECT_EQ(ini.readInteger("Setup", "All Sound", -9), 1);
+    EXPECT_TRUE(app.form.setup.sound.AllSoundChk.checked());
+
+    app.form.setup.presets.NoRememberPrimaryChk.setChecked(false);
+    ASSERT_TRUE(app.settings.saveSettings());
+    EXPECT_EQ(savedFile().readInteger("ATA Port", "Channel", -9), 0);
+}
+
+TEST_F(SettingsFixture, TheScanGridIsReadAgainOnItsOwn) {
+    app.settings.loadSettings();
+    t.dir.write("krv40.ini", "[Scan]\nGrid=0\n");
+    app.settings.readScanGrid();
+    EXPECT_FALSE(app.form.tests.DisGridChk.checked());
+    EXPECT_FALSE(app.startup.scanGrid);
+}
+
+TEST(SettingsPaths, AnUnwritableProgramDirectoryMovesSettingsAndLogsToTheUserDirectory) {
+    testsupport::TempDir dir;
+    dir.write("blocker", "a file, so nothing can be created below it");
+    platform::ScriptedSystemFacts facts;
+    facts.programDir = dir.file("blocker") + "/bin/";
+    facts.userConfigDir = dir.path() + "config/korvane/";
+    shell::AppPaths paths = shell::AppPaths::resolve(facts);
+    EXPECT_EQ(paths.iniPath, dir.path() + "config/korvane/krv40.ini");
+    EXPECT_EQ(paths.logDirectory("LOGS"), dir.path() + "config/korvane/LOGS/");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() + "config/korvane"));
+
+    facts.programDir = dir.path();
+    EXPECT_EQ(shell::AppPaths::resolve(facts).iniPath, dir.path() + "krv40.ini");
+}
+
+TEST(SettingsPaths, SavingIntoAFolderThatCannotBeWrittenFailsWithoutHarm) {
+    TestApp t;
+    t.dir.write("blocker", "x");
+    t.app->env.paths.iniPath = t.dir.file("blocker") + "/krv40.ini";
+    t.app->settings.loadSettings();
+    EXPECT_FALSE(t.app->settings.saveSettings());
+    EXPECT_EQ(t.dir.read("blocker"), "x");
+}

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <unistd.h>
 
-namespace korvane::testing {
+namespace korvane::testsupport {
 
 TempDir::TempDir() {
     static std::atomic<int> counter{0};
@@ -53,4 +53,4 @@ std::string TestApp::lastMessage() const {
     return m.empty() ? std::string() : m.back();
 }
 
-} // namespace korvane::testing
+} // namespace korvane::testsupport

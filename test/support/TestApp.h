@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace korvane::testing {
+namespace korvane::testsupport {
 
 // A fresh temporary directory, removed with the object.
 class TempDir {
@@ -47,4 +47,4 @@ struct TestApp {
     std::unique_ptr<shell::App> app;
 };
 
-} // namespace korvane::testing
+} // namespace korvane::testsupport

@@ -21,6 +21,7 @@ namespace {
 shell::AppPaths pathsFor(const CliOptions& o, platform::SystemFacts& facts) {
     shell::AppPaths paths = shell::AppPaths::resolve(facts);
     if (o.iniFile) paths.iniPath = *o.iniFile;
+    if (o.logsDir) paths.logDirectoryOverride = *o.logsDir;
     return paths;
 }
 
@@ -58,10 +59,6 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     };
 
     app.settings.loadSettings();
-    if (o.logsDir) {
-        std::string dir = app.env.paths.logDirectory(*o.logsDir);
-        app.eventLog.setLogFile(dir, dir + shell::EventLog::cleanFileName(app.form.setup.log.LogFileEdit.text()));
-    }
 
     int status;
     if (o.command == "clock") {
