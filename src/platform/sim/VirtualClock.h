@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Clock.h"
+#include "sim/LabTime.h"
 
 #include <atomic>
 #include <mutex>
@@ -10,7 +11,7 @@ namespace korvane::platform {
 // A clock whose time moves only when told to: tests and the lab get deterministic, instant time.
 // Every counter read moves time on by a small step, so busy waits on the counter always end.
 // Periodic timers tick synchronously, in the thread that moves time, once per millisecond crossed.
-class VirtualClock final : public Clock {
+class VirtualClock final : public Clock, public sim::LabTime {
 public:
     explicit VirtualClock(double counterMHz = 3000.0);
 
@@ -22,8 +23,13 @@ public:
     std::unique_ptr<PeriodicTimer> startPeriodicTimer(std::function<void()> tick) override;
 
     void advanceNs(uint64_t ns);
+    // The lab's view of the same time: a busy drive moves it on when polled.
+    uint64_t nowNs() override { return nowNs_.load(); }
+    void passUntil(uint64_t ns) override {
+        uint64_t now = nowNs_.load();
+        if (ns > now) advanceNs(ns - now);
+    }
     void advanceMs(uint64_t ms) { advanceNs(ms * 1000000u); }
-    uint64_t nowNs() const { return nowNs_.load(); }
 
     void setCounterMHz(double mhz) { counterMHz_ = mhz; }
     double counterMHz() const { return counterMHz_; }

@@ -1,0 +1,63 @@
+#pragma once
+#include "sim/DriveProfile.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace korvane::sim {
+
+// SMART of a lab drive: attributes that move with what happens to the media, thresholds, the
+// off-line data collection and the self-tests that progress with time.
+class SmartModel {
+public:
+    explicit SmartModel(const DriveProfile& profile);
+
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool e) { enabled_ = e; }
+    bool autosave() const { return autosave_; }
+    void setAutosave(bool a) { autosave_ = a; }
+
+    // The 512-byte data and threshold blocks, each with its checksum in byte 511.
+    std::array<uint8_t, 512> dataBlock(uint64_t nowNs);
+    std::array<uint8_t, 512> thresholdBlock() const;
+    // A pre-failure attribute at or below its (non-zero) threshold.
+    bool thresholdExceeded() const;
+
+    // Off-line immediate subcommands (the LBA low register); false for an unknown one.
+    bool execute(uint8_t subcommand, uint64_t nowNs);
+    // How long a captive test keeps the drive busy.
+    uint64_t captiveDurationNs(uint8_t subcommand) const;
+    // A reset interrupts a running self-test.
+    void interrupt(uint64_t nowNs);
+
+    // Media events.
+    void sectorFoundUnreadable();
+    void sectorReallocated(bool wasPending);
+    void sectorRewrittenInPlace(bool wasPending);
+    void powerCycle();
+    void setTemperature(int celsius);
+
+    const SmartAttributeSpec* attribute(uint8_t id) const;
+    uint64_t raw(uint8_t id) const;
+
+private:
+    SmartAttributeSpec* find(uint8_t id);
+    void bump(uint8_t id, int64_t delta);
+    void updateTests(uint64_t nowNs);
+    void updateTemperatureRaw();
+
+    const DriveProfile& p_;
+    std::vector<SmartAttributeSpec> attrs_;
+    bool enabled_;
+    bool autosave_ = true;
+    int temperature_, tempMin_, tempMax_;
+    // Off-line data collection status (byte 362) and self-test execution status (byte 363).
+    uint8_t offlineStatus_ = 0x00;
+    uint8_t selfTestStatus_ = 0x00;
+    uint64_t testStartNs_ = 0, testEndNs_ = 0;
+    bool testIsSelfTest_ = false;
+    bool testRunning_ = false;
+};
+
+} // namespace korvane::sim
