@@ -4,7 +4,7 @@ namespace korvane::sim {
 
 const char* variantName(DiskVariant v) {
     switch (v) {
-    case DiskVariant::InternalSata: return "internal SATA: SMART, IDE pass-through, SAT, SCSI";
+    case DiskVariant::InternalSata: return "internal disk: SMART, IDE pass-through, SAT, SCSI";
     case DiskVariant::UsbBridge: return "USB bridge: SAT and SCSI";
     case DiskVariant::NonAta: return "non-ATA disk: SCSI only";
     case DiskVariant::RemovableFlash: return "removable flash: SCSI only";

@@ -9,7 +9,7 @@ namespace korvane::sim {
 
 // How a lab drive is reached as a disk device, and which requests its path carries.
 enum class DiskVariant {
-    InternalSata,   // every route: SMART request, IDE pass-through, SAT, SCSI
+    InternalSata,   // an internal disk: every route: SMART request, IDE pass-through, SAT, SCSI
     UsbBridge,      // SAT and SCSI only
     NonAta,         // SCSI only
     RemovableFlash, // SCSI only, removable media, also a logical drive

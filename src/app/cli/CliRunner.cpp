@@ -5,6 +5,7 @@
 #include "platform/host/HostClock.h"
 #include "platform/host/HostSystemFacts.h"
 #include "shell/App.h"
+#include "sim/LabProfiles.h"
 
 #ifndef KORVANE_VERSION
 #define KORVANE_VERSION "dev"
@@ -30,6 +31,15 @@ int runClock(shell::App& app) {
     return 0;
 }
 
+int runLab(sim::Lab* lab, std::ostream& out, std::ostream& err) {
+    if (!lab) {
+        err << "korvane-cli: 'lab' describes the simulated lab; it is not in use with --host or --device\n";
+        return 1;
+    }
+    out << sim::describeLab(*lab);
+    return 0;
+}
+
 } // namespace
 
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -48,6 +58,16 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         return 0;
     }
 
+    sim::RealLabTime labTime;
+    std::unique_ptr<sim::Lab> lab;
+    if (o.machine == CliOptions::Machine::Sim) {
+        lab = sim::buildLab(o.simProfile, labTime);
+        if (!lab) {
+            err << "korvane-cli: unknown lab profile '" << o.simProfile << "' (korvane-cli lab lists them)\n";
+            return 2;
+        }
+    }
+
     platform::HostClock clock;
     platform::HostSystemFacts facts;
     form::HeadlessUiThread ui(clock);
@@ -63,6 +83,8 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     int status;
     if (o.command == "clock") {
         status = runClock(app);
+    } else if (o.command == "lab") {
+        status = runLab(lab.get(), out, err);
     } else {
         app.eventLog.flush();
         err << "korvane-cli: '" << o.command << "' is not available yet in this build\n";
