@@ -1,5 +1,6 @@
 #pragma once
 #include "access/AccessMode.h"
+#include "access/SharedBuffers.h"
 
 #include <atomic>
 #include <cstdint>
@@ -38,6 +39,10 @@ struct DriveSession {
     bool primaryChannelAllowed = true;
     bool ntFamily = false;
     bool portDriverReady = false;
+    // Set by the close handler: every PIO busy wait returns at once.
+    std::atomic<bool> closing{false};
+
+    SharedBuffers buffers;
 };
 
 } // namespace korvane::access

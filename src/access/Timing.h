@@ -1,4 +1,5 @@
 #pragma once
+#include "access/LogFn.h"
 #include "access/ClockState.h"
 #include "access/DriveSession.h"
 #include "platform/Clock.h"
@@ -13,8 +14,6 @@ namespace korvane::access {
 // the counter calibration and the PIO time-outs in ATA-clock units.
 class Timing {
 public:
-    // `log(text, replaceLast, level)` is the event log's entry point.
-    using LogFn = std::function<void(const std::string&, int, int)>;
 
     Timing(platform::Clock& clock, ClockState& state, DriveSession& session, LogFn log);
 

@@ -605,6 +605,8 @@ struct HelpWindow : Window {
 struct MainForm : Window {
     MainForm();
 
+    // The application's own title (the task bar text), apart from the window caption.
+    Panel Application{"Application"};
     StatusBar HdPanel{"HdPanel", {"Press 'Passport' to init drive", "", "", "", ""}};
     HeaderRow header;
     PageControl MainPage{"MainPage", {"Standard", "SMART", "Tests", "Advanced", "Setup"}};

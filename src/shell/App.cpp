@@ -5,10 +5,14 @@ namespace korvane::shell {
 App::App(AppEnvironment e)
     : env(std::move(e)),
       eventLog(form, env.facts, env.clipboard, env.dialogs),
-      timing(env.clock, clockState, session,
-             [this](const std::string& text, int replace, int level) { eventLog.logEvent(text, replace, level); }),
+      timing(env.clock, clockState, session, logger()),
       clockControls(form, timing),
-      settings(SettingsTargets{form, session, selection, startup, eventLog}, env.paths) {
+      settings(SettingsTargets{form, session, selection, startup, eventLog}, env.paths),
+      gate(env.ui),
+      pio(env.ports, session, timing, env.ui, form, logger()),
+      commands(session, pio, gate, form, env.clock),
+      portDriver(env.ports, logger()) {
+    settings.beep = [this](int divisor, int ms) { pio.speakerBeep(uint16_t(divisor), uint32_t(ms)); };
     for (form::Timer* t : form.timers()) env.ui.addTimer(*t);
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 #include "access/ClockControls.h"
 #include "access/ClockState.h"
+#include "access/DriveCommands.h"
+#include "access/PioProtocol.h"
+#include "access/PortDriver.h"
+#include "access/WorkerGate.h"
 #include "access/DriveSession.h"
 #include "access/SelectionState.h"
 #include "access/Timing.h"
@@ -9,6 +13,9 @@
 #include "form/MainForm.h"
 #include "form/UiThread.h"
 #include "platform/Clock.h"
+#include "platform/DiskDevices.h"
+#include "platform/PortIo.h"
+#include "platform/PowerControl.h"
 #include "platform/SystemFacts.h"
 #include "shell/AppPaths.h"
 #include "shell/EventLog.h"
@@ -24,6 +31,9 @@ struct AppEnvironment {
     form::UiThread& ui;
     form::Dialogs& dialogs;
     form::Clipboard& clipboard;
+    platform::PortIo& ports;
+    platform::DiskDevices& disks;
+    platform::PowerControl& power;
     AppPaths paths;
 };
 
@@ -39,6 +49,10 @@ public:
     void logEvent(const std::string& text, int replaceLast = 0, int level = 0) {
         eventLog.logEvent(text, replaceLast, level);
     }
+    // The event log as the logic layers take it.
+    access::LogFn logger() {
+        return [this](const std::string& text, int replace, int level) { eventLog.logEvent(text, replace, level); };
+    }
 
     AppEnvironment env;
     form::MainForm form;
@@ -50,6 +64,10 @@ public:
     access::Timing timing;
     access::ClockControls clockControls;
     Settings settings;
+    access::WorkerGate gate;
+    access::PioProtocol pio;
+    access::DriveCommands commands;
+    access::PortDriver portDriver;
 };
 
 } // namespace korvane::shell

@@ -69,6 +69,8 @@ public:
     bool unreadable(uint64_t lba) const { return unreadable_.count(lba) != 0; }
     void makeUnreadable(uint64_t lba) { unreadable_.insert(lba); }
     void makeSlow(uint64_t lba, uint32_t extraMs) { slow_[lba] = extraMs; }
+    // A weak sector takes writes without complaint but cannot be read back.
+    void makeWeak(uint64_t lba) { weak_.insert(lba); }
     uint32_t reallocatedCount() const { return reallocated_; }
     const std::vector<platform::TaskFile>& commandsReceived() const { return commands_; }
 
@@ -166,7 +168,7 @@ private:
     bool setMaxLocked_ = false;   // a SET MAX succeeded since power-on
     bool lastWasReadNativeMax_ = false;
     std::array<uint8_t, 512> buffer_{};
-    std::set<uint64_t> unreadable_, pending_;
+    std::set<uint64_t> unreadable_, pending_, weak_;
     std::map<uint64_t, uint32_t> slow_;
     uint32_t reallocated_ = 0;
     std::vector<platform::TaskFile> commands_;

@@ -50,6 +50,7 @@ public:
 
 private:
     IdeChannel* channelFor(uint16_t port);
+    void busTime(uint64_t ns);
 
     LabTime& time_;
     std::vector<std::shared_ptr<AtaDevice>> drives_;

@@ -88,3 +88,41 @@ TEST(CliRunner, ClockPrintsTheCalibrationLine) {
     EXPECT_EQ(cliLogLine("09:12:30 : x", " "), "09:12:30 : x");
     EXPECT_EQ(cliLogLine("09:12:30 : x", "4"), "4 09:12:30 : x");
 }
+
+TEST(CliRunner, ResetAndStatusOnTheLab) {
+    korvane::testsupport::TempDir logs;
+    CliRun ok = run({"--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "--pio", "secondary", "reset"});
+    EXPECT_EQ(ok.status, 0) << ok.err;
+    EXPECT_NE(ok.out.find(" : Reset OK\n"), std::string::npos) << ok.out;
+    EXPECT_EQ(ok.out.find("Drive reset...\n"), std::string::npos) << "the line is printed in its final form";
+
+    CliRun status = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "--pio",
+                         "custom:D400:D802", "status"});
+    EXPECT_EQ(status.status, 0);
+    EXPECT_NE(status.out.find("Status: 50h"), std::string::npos) << status.out;
+    EXPECT_NE(status.out.find("DRDY"), std::string::npos);
+
+    CliRun api = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "--api", "0", "reset"});
+    EXPECT_EQ(api.status, 1);
+    EXPECT_NE(api.err.find("PIO mode only"), std::string::npos);
+}
+
+TEST(CliRunner, ResetOnAnEmptyChannelTimesOut) {
+    korvane::testsupport::TempDir dir;
+    dir.write("fast.ini", "[Setup]\nBUSY Timeout=1\n"); // keep the real-time wait short
+    CliRun r = run({"--ini", dir.file("fast.ini"), "--logs", dir.path(), "--sim=empty", "--pio", "secondary", "reset"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("4 "), std::string::npos);
+    EXPECT_NE(r.out.find(" : Drive reset... timeout\n"), std::string::npos) << r.out;
+}
+
+TEST(CliRunner, LabListsProfilesChannelsAndDrives) {
+    korvane::testsupport::TempDir logs;
+    CliRun r = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "lab"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("* default"), std::string::npos);
+    EXPECT_NE(r.out.find("secondary 0170h/0376h"), std::string::npos);
+    EXPECT_NE(r.out.find("USB bridge"), std::string::npos);
+    CliRun bad = run({"--sim=nowhere", "lab"});
+    EXPECT_EQ(bad.status, 2);
+}

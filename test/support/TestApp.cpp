@@ -32,11 +32,23 @@ std::string TempDir::read(const std::string& name) const {
     return s.str();
 }
 
-TestApp::TestApp() {
+TestApp::TestApp(const std::string& labProfile) {
     facts.programDir = dir.path();
     facts.userConfigDir = dir.path() + "config/";
-    app = std::make_unique<shell::App>(
-        shell::AppEnvironment{clock, facts, ui, dialogs, clipboard, shell::AppPaths::resolve(facts)});
+    lab = sim::buildLab(labProfile, clock);
+    ports = std::make_unique<platform::SimPortIo>(*lab);
+    disks = std::make_unique<platform::SimDiskDevices>(*lab);
+    app = std::make_unique<shell::App>(shell::AppEnvironment{clock, facts, ui, dialogs, clipboard, *ports, *disks,
+                                                             power, shell::AppPaths::resolve(facts)});
+}
+
+void TestApp::usePio(uint16_t base, uint16_t alt, bool slave) {
+    auto& s = app->session;
+    s.accessMode = access::AccessMode::Pio;
+    s.pioBasePort = base;
+    s.pioAltPort = alt;
+    s.pioStatusPort = s.useAltStatus ? alt : uint16_t(base + 7);
+    s.deviceSelectBit = slave ? 0x10 : 0x00;
 }
 
 TestApp::~TestApp() { app.reset(); }

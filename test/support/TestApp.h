@@ -3,6 +3,9 @@
 #include "form/HeadlessUiThread.h"
 #include "form/ScriptedDialogs.h"
 #include "platform/sim/ScriptedSystemFacts.h"
+#include "platform/sim/SimDiskDevices.h"
+#include "platform/sim/SimPortIo.h"
+#include "sim/LabProfiles.h"
 #include "platform/sim/VirtualClock.h"
 #include "shell/App.h"
 
@@ -31,7 +34,7 @@ private:
 // An App over a virtual clock, scripted facts and dialogs, a memory clipboard and the headless
 // UI thread, with its program directory in a temporary folder.
 struct TestApp {
-    TestApp();
+    explicit TestApp(const std::string& labProfile = "default");
     ~TestApp();
 
     // The panel's message texts, oldest first.
@@ -44,7 +47,15 @@ struct TestApp {
     form::HeadlessUiThread ui{clock};
     form::ScriptedDialogs dialogs;
     form::MemoryClipboard clipboard;
+    std::unique_ptr<sim::Lab> lab;
+    std::unique_ptr<platform::SimPortIo> ports;
+    std::unique_ptr<platform::SimDiskDevices> disks;
+    platform::RecordedPowerControl power;
     std::unique_ptr<shell::App> app;
+
+    // PIO on a lab channel, as device selection would set it (ports, status port, device bit).
+    void usePio(uint16_t base, uint16_t alt, bool slave = false);
+    sim::AtaDevice& drive(uint16_t base, bool slave = false) { return *lab->channelAt(base)->device(slave ? 1 : 0); }
 };
 
 } // namespace korvane::testsupport

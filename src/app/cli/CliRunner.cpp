@@ -1,9 +1,13 @@
 #include "app/cli/CliRunner.h"
 
+#include "app/cli/CliCommands.h"
 #include "app/cli/CliDialogs.h"
 #include "form/HeadlessUiThread.h"
 #include "platform/host/HostClock.h"
+#include "platform/host/HostPortIo.h"
 #include "platform/host/HostSystemFacts.h"
+#include "platform/sim/SimDiskDevices.h"
+#include "platform/sim/SimPortIo.h"
 #include "shell/App.h"
 #include "sim/LabProfiles.h"
 
@@ -26,19 +30,28 @@ shell::AppPaths pathsFor(const CliOptions& o, platform::SystemFacts& facts) {
     return paths;
 }
 
-int runClock(shell::App& app) {
-    app.timing.measureCpuClockLogged();
-    return 0;
-}
-
-int runLab(sim::Lab* lab, std::ostream& out, std::ostream& err) {
-    if (!lab) {
-        err << "korvane-cli: 'lab' describes the simulated lab; it is not in use with --host or --device\n";
-        return 1;
+// The machine the command works on: the lab's ports and disks, or this computer's.
+struct Machine {
+    explicit Machine(sim::Lab* lab) {
+        if (lab) {
+            simPorts = std::make_unique<platform::SimPortIo>(*lab);
+            simDisks = std::make_unique<platform::SimDiskDevices>(*lab);
+        } else {
+            // This computer's disk devices arrive with API access; until then an empty lab stands in.
+            emptyLab = sim::buildLab("empty", emptyTime);
+            simDisks = std::make_unique<platform::SimDiskDevices>(*emptyLab);
+        }
     }
-    out << sim::describeLab(*lab);
-    return 0;
-}
+    platform::PortIo& ports() { return simPorts ? static_cast<platform::PortIo&>(*simPorts) : hostPorts; }
+    platform::DiskDevices& disks() { return *simDisks; }
+
+    platform::HostPortIo hostPorts;
+    std::unique_ptr<platform::SimPortIo> simPorts;
+    sim::RealLabTime emptyTime;
+    std::unique_ptr<sim::Lab> emptyLab;
+    std::unique_ptr<platform::SimDiskDevices> simDisks;
+    platform::RecordedPowerControl power;
+};
 
 } // namespace
 
@@ -73,22 +86,21 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     form::HeadlessUiThread ui(clock);
     CliDialogs dialogs(err, o.answer);
     form::MemoryClipboard clipboard;
-    shell::App app(shell::AppEnvironment{clock, facts, ui, dialogs, clipboard, pathsFor(o, facts)});
+    Machine machine(lab.get());
+    shell::App app(shell::AppEnvironment{clock, facts, ui, dialogs, clipboard, machine.ports(), machine.disks(),
+                                         machine.power, pathsFor(o, facts)});
     app.eventLog.onLineFinal = [&](const std::string& line, const std::string& mark) {
         if (!o.quiet) out << cliLogLine(line, mark) << "\n";
     };
 
     app.settings.loadSettings();
 
-    int status;
-    if (o.command == "clock") {
-        status = runClock(app);
-    } else if (o.command == "lab") {
-        status = runLab(lab.get(), out, err);
-    } else {
+    CliContext context{app, o, lab.get(), out, err};
+    std::optional<int> result = runCommand(o.command, context);
+    int status = result.value_or(1);
+    if (!result) {
         app.eventLog.flush();
         err << "korvane-cli: '" << o.command << "' is not available yet in this build\n";
-        status = 1;
     }
     app.eventLog.flush();
     if (o.saveSettings && !app.settings.saveSettings()) {

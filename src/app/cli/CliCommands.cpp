@@ -1,0 +1,103 @@
+#include "app/cli/CliCommands.h"
+
+#include "sim/LabProfiles.h"
+
+#include <cstdio>
+#include <functional>
+#include <map>
+
+namespace korvane::cli {
+
+namespace {
+
+uint16_t hexPort(const std::string& text) { return uint16_t(std::stoul(text, nullptr, 16)); }
+
+// The PIO selection of the command line: channel ports, slave, alternate status and 48 bit.
+void applyPioOptions(CliContext& c) {
+    auto& s = c.app.session;
+    const CliOptions& o = c.options;
+    if (o.api) return;
+    s.accessMode = access::AccessMode::Pio;
+    std::string channel = o.pio.value_or("secondary");
+    if (channel == "primary") {
+        s.pioBasePort = 0x1F0;
+        s.pioAltPort = 0x3F6;
+    } else if (channel == "secondary") {
+        s.pioBasePort = 0x170;
+        s.pioAltPort = 0x376;
+    } else {
+        std::string rest = channel.substr(7);
+        size_t colon = rest.find(':');
+        s.pioBasePort = hexPort(rest.substr(0, colon));
+        s.pioAltPort = hexPort(rest.substr(colon + 1));
+    }
+    s.deviceSelectBit = o.slave ? 0x10 : 0x00;
+    s.useAltStatus = !o.noAltStatus;
+    s.pioStatusPort = s.useAltStatus ? s.pioAltPort : uint16_t(s.pioBasePort + 7);
+    s.lba48 = o.lba48;
+}
+
+// PIO commands need the channel and port access; false (with a message) otherwise.
+bool preparePio(CliContext& c) {
+    applyPioOptions(c);
+    if (c.app.session.accessMode != access::AccessMode::Pio) {
+        c.err << "korvane-cli: '" << c.options.command << "' works in PIO mode only (use --pio CHANNEL)\n";
+        return false;
+    }
+    if (!c.app.portDriver.openPortDriver()) return false;
+    c.app.session.portDriverReady = true;
+    c.app.clockControls.recomputeTimeouts();
+    return true;
+}
+
+int runClock(CliContext& c) {
+    c.app.timing.measureCpuClockLogged();
+    return 0;
+}
+
+int runLab(CliContext& c) {
+    if (!c.lab) {
+        c.err << "korvane-cli: 'lab' describes the simulated lab; it is not in use with --host or --device\n";
+        return 1;
+    }
+    c.out << sim::describeLab(*c.lab);
+    return 0;
+}
+
+int runReset(CliContext& c) {
+    if (!preparePio(c)) return 1;
+    return c.app.pio.driveReset() ? 0 : 1;
+}
+
+int runStatus(CliContext& c) {
+    if (!preparePio(c)) return 1;
+    auto& pio = c.app.pio;
+    auto& reg = c.app.form.registers;
+    pio.lightStatusPanel();
+    pio.updateStatusPanel(); // the status register
+    pio.updateStatusPanel(); // unchanged and not busy: the error register too
+    c.out << "Status: " << reg.StatusRegLabel.caption() << "h  Error: " << reg.ErrorRegLabel.caption() << "h\n";
+    std::string lit;
+    for (auto& lamp : reg.status) {
+        bool on = lamp.shape.colour() != form::colours::Black && lamp.shape.colour() != form::colours::Grey;
+        if (lamp.label.caption() == "CORR") on = lamp.label.fontColour() == form::colours::Blue;
+        if (lamp.label.caption() == "INX") on = lamp.label.fontColour() == form::colours::Yellow;
+        if (on) lit += " " + lamp.label.caption();
+    }
+    for (auto& lamp : reg.error)
+        if (lamp.label.fontColour() == form::colours::Red) lit += " " + lamp.label.caption();
+    c.out << "Lamps:" << (lit.empty() ? " none" : lit) << "\n";
+    return 0;
+}
+
+} // namespace
+
+std::optional<int> runCommand(const std::string& name, CliContext& c) {
+    static const std::map<std::string, std::function<int(CliContext&)>> commands = {
+        {"clock", runClock}, {"lab", runLab}, {"reset", runReset}, {"status", runStatus}};
+    auto it = commands.find(name);
+    if (it == commands.end()) return std::nullopt;
+    return it->second(c);
+}
+
+} // namespace korvane::cli

@@ -1,0 +1,22 @@
+#pragma once
+#include "app/cli/CliOptions.h"
+#include "shell/App.h"
+#include "sim/Lab.h"
+
+#include <ostream>
+
+namespace korvane::cli {
+
+// What a command works with.
+struct CliContext {
+    shell::App& app;
+    const CliOptions& options;
+    sim::Lab* lab; // null on this computer's own hardware
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// Runs the command; nullopt when the command is not built in this version.
+std::optional<int> runCommand(const std::string& name, CliContext& c);
+
+} // namespace korvane::cli
