@@ -16,7 +16,11 @@ uint16_t hexPort(const std::string& text) { return uint16_t(std::stoul(text, nul
 void applyPioOptions(CliContext& c) {
     auto& s = c.app.session;
     const CliOptions& o = c.options;
-    if (o.api) return;
+    if (o.api) {
+        // API selection proper comes with the device list; the mode is what PIO commands check.
+        s.accessMode = access::AccessMode::Api;
+        return;
+    }
     s.accessMode = access::AccessMode::Pio;
     std::string channel = o.pio.value_or("secondary");
     if (channel == "primary") {
