@@ -11,7 +11,9 @@ App::App(AppEnvironment e)
       gate(env.ui),
       pio(env.ports, session, timing, env.ui, form, logger()),
       commands(session, pio, gate, form, env.clock),
-      portDriver(env.ports, logger()) {
+      portDriver(env.ports, logger()),
+      api(env.disks, session, env.facts, env.ui, form, logger()) {
+    commands.setApiPath(&api);
     settings.beep = [this](int divisor, int ms) { pio.speakerBeep(uint16_t(divisor), uint32_t(ms)); };
     for (form::Timer* t : form.timers()) env.ui.addTimer(*t);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "access/ApiAccess.h"
 #include "access/ClockControls.h"
 #include "access/ClockState.h"
 #include "access/DriveCommands.h"
@@ -68,6 +69,7 @@ public:
     access::PioProtocol pio;
     access::DriveCommands commands;
     access::PortDriver portDriver;
+    access::ApiAccess api;
 };
 
 } // namespace korvane::shell

@@ -12,13 +12,19 @@ namespace {
 
 uint16_t hexPort(const std::string& text) { return uint16_t(std::stoul(text, nullptr, 16)); }
 
-// The PIO selection of the command line: channel ports, slave, alternate status and 48 bit.
-void applyPioOptions(CliContext& c) {
+// The drive selection of the command line: the API device, or the PIO channel with slave,
+// alternate status and 48 bit.
+void applySelectionOptions(CliContext& c) {
     auto& s = c.app.session;
     const CliOptions& o = c.options;
     if (o.api) {
-        // API selection proper comes with the device list; the mode is what PIO commands check.
         s.accessMode = access::AccessMode::Api;
+        if (o.api->size() == 2 && o.api->back() == ':') {
+            s.apiDeviceNumber = 255;
+            s.apiDriveLetter = char(std::toupper((unsigned char)o.api->front()));
+        } else {
+            s.apiDeviceNumber = uint8_t(std::stoi(*o.api));
+        }
         return;
     }
     s.accessMode = access::AccessMode::Pio;
@@ -43,7 +49,6 @@ void applyPioOptions(CliContext& c) {
 
 // PIO commands need the channel and port access; false (with a message) otherwise.
 bool preparePio(CliContext& c) {
-    applyPioOptions(c);
     if (c.app.session.accessMode != access::AccessMode::Pio) {
         c.err << "korvane-cli: '" << c.options.command << "' works in PIO mode only (use --pio CHANNEL)\n";
         return false;
@@ -101,6 +106,7 @@ std::optional<int> runCommand(const std::string& name, CliContext& c) {
         {"clock", runClock}, {"lab", runLab}, {"reset", runReset}, {"status", runStatus}};
     auto it = commands.find(name);
     if (it == commands.end()) return std::nullopt;
+    applySelectionOptions(c);
     return it->second(c);
 }
 

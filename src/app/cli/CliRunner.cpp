@@ -4,6 +4,7 @@
 #include "app/cli/CliDialogs.h"
 #include "form/HeadlessUiThread.h"
 #include "platform/host/HostClock.h"
+#include "platform/host/HostDiskDevices.h"
 #include "platform/host/HostPortIo.h"
 #include "platform/host/HostSystemFacts.h"
 #include "platform/sim/SimDiskDevices.h"
@@ -32,25 +33,24 @@ shell::AppPaths pathsFor(const CliOptions& o, platform::SystemFacts& facts) {
 
 // The machine the command works on: the lab's ports and disks, or this computer's.
 struct Machine {
-    explicit Machine(sim::Lab* lab) {
+    Machine(sim::Lab* lab, const std::vector<std::string>& devices) {
         if (lab) {
             simPorts = std::make_unique<platform::SimPortIo>(*lab);
             simDisks = std::make_unique<platform::SimDiskDevices>(*lab);
         } else {
-            // This computer's disk devices arrive with API access; until then an empty lab stands in.
-            emptyLab = sim::buildLab("empty", emptyTime);
-            simDisks = std::make_unique<platform::SimDiskDevices>(*emptyLab);
+            hostDisks = std::make_unique<platform::HostDiskDevices>(devices);
         }
     }
     platform::PortIo& ports() { return simPorts ? static_cast<platform::PortIo&>(*simPorts) : hostPorts; }
-    platform::DiskDevices& disks() { return *simDisks; }
+    platform::DiskDevices& disks() {
+        return simDisks ? static_cast<platform::DiskDevices&>(*simDisks) : *hostDisks;
+    }
 
     platform::HostPortIo hostPorts;
     std::unique_ptr<platform::SimPortIo> simPorts;
-    sim::RealLabTime emptyTime;
-    std::unique_ptr<sim::Lab> emptyLab;
     std::unique_ptr<platform::SimDiskDevices> simDisks;
-    platform::RecordedPowerControl power;
+    std::unique_ptr<platform::HostDiskDevices> hostDisks;
+    platform::RecordedPowerControl power; // shutting down is a scan's end action, not offered here yet
 };
 
 } // namespace
@@ -86,7 +86,7 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     form::HeadlessUiThread ui(clock);
     CliDialogs dialogs(err, o.answer);
     form::MemoryClipboard clipboard;
-    Machine machine(lab.get());
+    Machine machine(lab.get(), o.devices);
     shell::App app(shell::AppEnvironment{clock, facts, ui, dialogs, clipboard, machine.ports(), machine.disks(),
                                          machine.power, pathsFor(o, facts)});
     app.eventLog.onLineFinal = [&](const std::string& line, const std::string& mark) {

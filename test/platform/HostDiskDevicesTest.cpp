@@ -1,0 +1,166 @@
+#include "platform/SystemErrors.h"
+#include "platform/host/HostDiskDevices.h"
+#include "support/TestApp.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+using namespace korvane::platform;
+using korvane::testsupport::TempDir;
+
+namespace {
+
+constexpr uint64_t kImageBytes = 64ull << 20;
+
+std::string makeImage(TempDir& dir, const std::string& name) {
+    std::string path = dir.file(name);
+    std::ofstream(path, std::ios::binary).close();
+    std::filesystem::resize_file(path, kImageBytes);
+    return path;
+}
+
+std::string run(const std::string& command) {
+    std::string out;
+    if (FILE* p = popen((command + " 2>/dev/null").c_str(), "r")) {
+        char buf[256];
+        while (fgets(buf, sizeof buf, p)) out += buf;
+        if (pclose(p) != 0) return {};
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+    return out;
+}
+
+void checkTransfersAndLimits(DiskHandle& h) {
+    // 4096-aligned memory (as the transfer buffer is) and an unaligned buffer both work.
+    alignas(4096) static uint8_t aligned[4096];
+    std::vector<uint8_t> unaligned(512 + 1);
+    for (int i = 0; i < 512; ++i) aligned[i] = uint8_t(i * 3);
+    uint32_t done = 0;
+    ASSERT_EQ(h.write(512 * 1000, aligned, 512, done), 0u);
+    EXPECT_EQ(done, 512u);
+    ASSERT_EQ(h.read(512 * 1000, unaligned.data() + 1, 512, done), 0u);
+    EXPECT_EQ(std::memcmp(unaligned.data() + 1, aligned, 512), 0);
+    EXPECT_EQ(h.read(kImageBytes - 512, aligned, 512, done), 0u) << "the last sector";
+    EXPECT_EQ(h.read(kImageBytes, aligned, 512, done), syserr::SectorNotFound) << "past the end";
+    EXPECT_EQ(done, 0u);
+    EXPECT_EQ(h.write(kImageBytes - 512, aligned, 1024, done), syserr::SectorNotFound) << "across the end";
+    uint64_t size = 0;
+    EXPECT_EQ(h.size(size), 0u);
+    EXPECT_EQ(size, kImageBytes);
+    DiskGeometry g;
+    ASSERT_EQ(h.geometry(g), 0u);
+    EXPECT_EQ(g.bytesPerSector, 512u);
+    EXPECT_EQ(g.cylinders * g.tracksPerCylinder * g.sectorsPerTrack * 512, kImageBytes / (512 * 255 * 63) * (512 * 255 * 63))
+        << "whole cylinders of the reported geometry";
+}
+
+} // namespace
+
+TEST(HostDiskDevices, ImageFileTransfersGeometryAndNoPassThrough) {
+    TempDir dir;
+    std::string image = makeImage(dir, "disk.img");
+    uint32_t err = 99;
+    auto h = HostDiskDevices::openPath(image, err);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(err, 0u);
+    checkTransfersAndLimits(*h);
+    std::ifstream in(image, std::ios::binary);
+    in.seekg(512 * 1000 + 3);
+    EXPECT_EQ(in.get(), 9) << "the bytes landed at offset 1000 x 512";
+    DiskGeometry g;
+    h->geometry(g);
+    EXPECT_EQ(g.cylinders, 8u) << "64 MiB at 255 heads and 63 sectors";
+    TaskFile regs;
+    regs.command = 0xEC;
+    uint8_t block[512];
+    EXPECT_EQ(h->smartRequest(regs, block, 512), syserr::InvalidFunction) << "a file has no SMART request";
+    EXPECT_EQ(h->idePassThrough(regs, nullptr, 0, false), syserr::InvalidFunction);
+    ScsiRequest r;
+    r.cdb[0] = 0x12;
+    r.cdbLength = 6;
+    EXPECT_EQ(h->scsiPassThrough(r), syserr::InvalidFunction);
+    EXPECT_EQ(HostDiskDevices::openPath(dir.file("missing.img"), err), nullptr);
+    EXPECT_EQ(err, syserr::FileNotFound);
+}
+
+TEST(HostDiskDevices, LoopDeviceLikeARealDisk) {
+    TempDir dir;
+    std::string image = makeImage(dir, "loop.img");
+    std::string device = run("losetup -f --show " + image);
+    if (device.empty()) GTEST_SKIP() << "loop devices cannot be attached here (needs root and the loop driver)";
+    struct Detach {
+        std::string dev;
+        ~Detach() { run("losetup -d " + dev); }
+    } detach{device};
+    uint32_t err = 0;
+    auto h = HostDiskDevices::openPath(device, err);
+    ASSERT_NE(h, nullptr) << "error " << err;
+    checkTransfersAndLimits(*h);
+    ScsiRequest r;
+    r.cdb[0] = 0x12;
+    r.cdbLength = 6;
+    uint8_t data[96];
+    r.data = data;
+    r.dataLength = 96;
+    r.direction = ScsiRequest::Direction::In;
+    uint32_t e = h->scsiPassThrough(r);
+    EXPECT_NE(e, 0u) << "a loop device carries no SCSI pass-through";
+    TaskFile regs;
+    regs.command = 0xE5;
+    EXPECT_NE(h->idePassThrough(regs, nullptr, 0, false), 0u);
+}
+
+TEST(HostDiskDevices, NumbersAndLettersFollowSysfsNameOrder) {
+    TempDir sys;
+    auto entry = [&](const std::string& name, const std::string& removable = "0", const std::string& size = "2048") {
+        std::filesystem::create_directories(sys.path() + name);
+        sys.write(name + "/removable", removable + "\n");
+        sys.write(name + "/size", size + "\n");
+    };
+    for (const char* n : {"sdb", "sda", "nvme0n1", "vda", "hda", "mmcblk0", "mmcblk0boot0", "loop0", "dm-0"}) entry(n);
+    entry("sdc", "1");
+    entry("sr0", "1");
+    entry("ram0");
+    entry("nbd0", "0", "0");
+    entry("nbd1");
+    HostDiskDevices d({"/images/extra.img"}, sys.path());
+    EXPECT_EQ(d.physicalPaths(),
+              (std::vector<std::string>{"/dev/hda", "/dev/mmcblk0", "/dev/nvme0n1", "/dev/sda", "/dev/sdb",
+                                        "/dev/sdc", "/dev/vda", "/images/extra.img"}));
+    EXPECT_EQ(d.logicalDrives(), (std::vector<char>{'D', 'E', 'F', 'G'}));
+    EXPECT_EQ(d.driveType('D'), LogicalDriveType::Remote);   // nbd1 (nbd0 is not connected)
+    EXPECT_EQ(d.driveType('E'), LogicalDriveType::RamDisk);  // ram0
+    EXPECT_EQ(d.driveType('F'), LogicalDriveType::Removable); // sdc
+    EXPECT_EQ(d.driveType('G'), LogicalDriveType::CdRom);    // sr0
+    EXPECT_EQ(d.driveType('Z'), LogicalDriveType::NoRoot);
+    uint32_t err = 0;
+    EXPECT_EQ(d.openPhysical(8, err), nullptr);
+    EXPECT_EQ(err, syserr::FileNotFound);
+}
+
+TEST(HostDiskDevices, ErrnoAndSenseTranslate) {
+    const std::pair<int, uint32_t> errnos[] = {{0, 0},           {EACCES, 5},   {EPERM, 5},     {EROFS, 19},
+                                               {ENOENT, 2},      {ENXIO, 55},   {ENODEV, 55},   {ENOMEDIUM, 55},
+                                               {EINVAL, 87},     {ENOTTY, 1},   {EOPNOTSUPP, 1}, {EIO, 1117},
+                                               {ETIMEDOUT, 1460}, {ENOSPC, 27}};
+    for (auto [e, code] : errnos) EXPECT_EQ(HostDiskDevices::errorFromErrno(e), code) << e;
+    auto fixed = [](uint8_t key, uint8_t asc) {
+        std::vector<uint8_t> s(18, 0);
+        s[0] = 0x70;
+        s[2] = key;
+        s[12] = asc;
+        return HostDiskDevices::errorFromSense(s.data(), s.size());
+    };
+    EXPECT_EQ(fixed(0x03, 0x11), syserr::Crc) << "MEDIUM ERROR, unrecovered read error";
+    EXPECT_EQ(fixed(0x05, 0x21), syserr::SectorNotFound) << "ILLEGAL REQUEST, LBA out of range";
+    EXPECT_EQ(fixed(0x05, 0x20), syserr::InvalidFunction);
+    EXPECT_EQ(fixed(0x02, 0x04), syserr::NotReady);
+    EXPECT_EQ(fixed(0x07, 0x27), syserr::WriteProtect);
+    EXPECT_EQ(fixed(0x0B, 0x00), syserr::IoDevice);
+    const uint8_t descriptor[8] = {0x72, 0x03, 0x11, 0x00};
+    EXPECT_EQ(HostDiskDevices::errorFromSense(descriptor, 8), syserr::Crc);
+}
