@@ -339,6 +339,8 @@ struct SectorGroup {
     Button HexESaveBtn{"HexESaveBtn", "Save"};
     CheckBox AdvSyncHexPV{"AdvSyncHexPV", "synchronize w. PV"};
     Label Label6{"Label6", "Press 'Passport'"};
+    // The highest sector number the field accepts (the drive's last LBA once a passport was read).
+    int64_t HexeditInMax = 777;
     SectorGroup() {
         static const uint8_t zeros[512] = {};
         HexE.load(zeros, sizeof zeros);

@@ -12,8 +12,16 @@ App::App(AppEnvironment e)
       pio(env.ports, session, timing, env.ui, form, logger()),
       commands(session, pio, gate, form, env.clock),
       portDriver(env.ports, logger()),
-      api(env.disks, session, env.facts, env.ui, form, logger()) {
+      api(env.disks, session, env.facts, env.ui, form, logger()),
+      deviceSelection(form, session, logger()),
+      passportReport(form, passport),
+      passportReader(info::PassportContext{form, session, pio, commands, api, deviceSelection, env.ui, env.clock,
+                                           env.dialogs, env.clipboard, logger(),
+                                           [this] { return eventLog.logDirectory(); },
+                                           [this] { return eventLog.logWriteEnabled(); }},
+                     passport, hpa, passportReport) {
     commands.setApiPath(&api);
+    deviceSelection.beep = [this](uint16_t divisor, uint32_t ms) { pio.speakerBeep(divisor, ms); };
     settings.beep = [this](int divisor, int ms) { pio.speakerBeep(uint16_t(divisor), uint32_t(ms)); };
     for (form::Timer* t : form.timers()) env.ui.addTimer(*t);
 }

@@ -2,6 +2,7 @@
 #include "access/ApiAccess.h"
 #include "access/ClockControls.h"
 #include "access/ClockState.h"
+#include "access/DeviceSelection.h"
 #include "access/DriveCommands.h"
 #include "access/PioProtocol.h"
 #include "access/PortDriver.h"
@@ -13,6 +14,9 @@
 #include "form/Dialogs.h"
 #include "form/MainForm.h"
 #include "form/UiThread.h"
+#include "info/DrivePassport.h"
+#include "info/PassportReader.h"
+#include "info/PassportReport.h"
 #include "platform/Clock.h"
 #include "platform/DiskDevices.h"
 #include "platform/PortIo.h"
@@ -70,6 +74,11 @@ public:
     access::DriveCommands commands;
     access::PortDriver portDriver;
     access::ApiAccess api;
+    access::DeviceSelection deviceSelection;
+    info::DrivePassport passport;
+    info::HpaState hpa;
+    info::PassportReport passportReport;
+    info::PassportReader passportReader;
 };
 
 } // namespace korvane::shell

@@ -26,6 +26,7 @@ platform::IdentifyBlock AtaDevice::identify() const {
     b.setWord(3, p.heads);
     b.setWord(6, p.sectorsPerTrack);
     b.setString(10, 10, p.serial);
+    b.setWord(21, uint16_t(std::min<uint32_t>(p.bufferKB * 2, 0xFFFF)));
     b.setString(23, 4, p.firmware);
     b.setString(27, 20, p.model);
     b.setWord(47, 0x8010);

@@ -46,6 +46,8 @@ uint8_t AtaDevice::readRegister(uint16_t offset, bool hob) {
     if (offset < 2 || offset > 6) return 0;
     size_t i = offset - 1;
     uint8_t v = (hob && offset != reg::Device) ? prev_[i] : cur_[i];
+    if ((offset == reg::Count || offset == reg::LbaLow) && faults.echoWorksFor >= 0 && faults.echoWorksFor-- == 0)
+        faults.echoFails = true;
     if (faults.echoFails && (offset == reg::Count || offset == reg::LbaLow)) v = uint8_t(~v);
     return v;
 }

@@ -22,6 +22,7 @@ struct DeviceFaults {
     bool stuckBusy = false;           // BSY never clears once a command starts
     bool noDrq = false;               // data commands never raise DRQ
     bool echoFails = false;           // sector count and LBA low do not hold what was written
+    int echoWorksFor = -1;            // that many read-backs of them work, then echoFails sets itself
     int64_t disappearAfterWords = -1; // the drive leaves the bus after this many data words
 };
 

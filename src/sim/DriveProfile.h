@@ -41,6 +41,7 @@ struct DriveProfile {
     uint16_t eraseMinutes = 60;
     bool hpa = true, dco = false;
     bool writeCache = true, lookAhead = true;
+    uint32_t bufferKB = 0; // IDENTIFY word 21 (in 512-byte units); 0 on drives that leave it out
     bool sata = true;
     uint16_t rotationRate = 7200; // 1: not rotating
     bool trim = false;

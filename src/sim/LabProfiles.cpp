@@ -48,6 +48,7 @@ namespace profiles {
 DriveProfile desktopSataHdd() {
     DriveProfile p;
     p.model = "Hitachi HDS721050CLA362";
+    p.bufferKB = 16384;
     p.serial = "JP1570FR1ZWP7K";
     p.firmware = "JP2OA3MA";
     p.nativeSectors = 976773168;
@@ -83,6 +84,7 @@ DriveProfile desktopSataHdd() {
 DriveProfile legacyPataHdd() {
     DriveProfile p;
     p.model = "FUJITSU MPG3204AT E";
+    p.bufferKB = 2048;
     p.serial = "VH05T3A27BNK";
     p.firmware = "82C5";
     p.nativeSectors = 40031712;
@@ -112,6 +114,7 @@ DriveProfile legacyPataHdd() {
 DriveProfile pataSlaveHdd() {
     DriveProfile p;
     p.model = "WDC WD800JB-00JJC0";
+    p.bufferKB = 8192;
     p.serial = "WD-WCAM9F541223";
     p.firmware = "05.01C05";
     p.nativeSectors = 156301488;

@@ -71,9 +71,9 @@ TEST(CliRunner, ExitStatusesAndMessages) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: korvane-cli"), std::string::npos);
 
-    CliRun notYet = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "passport", "--reset"});
+    CliRun notYet = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "smart"});
     EXPECT_EQ(notYet.status, 1);
-    EXPECT_NE(notYet.err.find("'passport' is not available yet"), std::string::npos);
+    EXPECT_NE(notYet.err.find("'smart' is not available yet"), std::string::npos);
 }
 
 TEST(CliRunner, ClockPrintsTheCalibrationLine) {
@@ -124,5 +124,39 @@ TEST(CliRunner, LabListsProfilesChannelsAndDrives) {
     EXPECT_NE(r.out.find("secondary 0170h/0376h"), std::string::npos);
     EXPECT_NE(r.out.find("USB bridge"), std::string::npos);
     CliRun bad = run({"--sim=nowhere", "lab"});
+    EXPECT_EQ(bad.status, 2);
+}
+
+TEST(CliRunner, PassportOnEveryRouteAndFromAFile) {
+    korvane::testsupport::TempDir logs;
+    auto passport = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = {"--ini", "/nonexistent/krv40.ini", "--logs", logs.path()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        args.push_back("passport");
+        return run(args);
+    };
+    CliRun pio = passport({"--pio", "secondary"});
+    EXPECT_EQ(pio.status, 0) << pio.err;
+    EXPECT_NE(pio.out.find(" : Model: FUJITSU MPG3204AT E; Capacity: 40031712 LBAs;"), std::string::npos) << pio.out;
+    EXPECT_NE(pio.out.find("Disk size: 40031712 LBAs"), std::string::npos);
+    EXPECT_TRUE(logs.exists("Passp_FUJITSU MPG3204AT E_VH05T3A27BNK.bin")) << "the dump goes to the log directory";
+
+    CliRun api = passport({"--api", "0"});
+    EXPECT_EQ(api.status, 0);
+    EXPECT_NE(api.out.find("    Model: Hitachi HDS721050CLA362"), std::string::npos) << api.out;
+    CliRun scsi = passport({"--api", "6"});
+    EXPECT_NE(scsi.out.find(" Features: Non ATA, HDD"), std::string::npos) << scsi.out;
+
+    CliRun empty = passport({"--sim=empty", "--pio", "secondary"});
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_NE(empty.out.find("Get drive passport: Drive error!"), std::string::npos);
+
+    std::vector<std::string> args = {"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "passport",
+                                     "--open-bin",
+                                     std::string(KORVANE_TEST_DATA) + "/real-drives/Maxtor_6Y120P0.identify.bin"};
+    CliRun bin = run(args);
+    EXPECT_EQ(bin.status, 0);
+    EXPECT_NE(bin.out.find("Model: Maxtor 6Y120P0"), std::string::npos) << bin.out;
+    CliRun bad = run({"passport", "--frob"});
     EXPECT_EQ(bad.status, 2);
 }

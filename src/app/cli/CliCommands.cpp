@@ -17,6 +17,8 @@ uint16_t hexPort(const std::string& text) { return uint16_t(std::stoul(text, nul
 void applySelectionOptions(CliContext& c) {
     auto& s = c.app.session;
     const CliOptions& o = c.options;
+    // Linux has disk devices and their pass-through requests.
+    s.ntFamily = true;
     if (o.api) {
         s.accessMode = access::AccessMode::Api;
         if (o.api->size() == 2 && o.api->back() == ':') {
@@ -78,6 +80,47 @@ int runReset(CliContext& c) {
     return c.app.pio.driveReset() ? 0 : 1;
 }
 
+bool hasFlag(const CliContext& c, const std::string& flag) {
+    for (auto& a : c.options.arguments)
+        if (a == flag) return true;
+    return false;
+}
+
+std::optional<std::string> flagValue(const CliContext& c, const std::string& flag) {
+    const auto& args = c.options.arguments;
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == flag) return args[i + 1];
+    return std::nullopt;
+}
+
+int runPassport(CliContext& c) {
+    auto& app = c.app;
+    for (size_t i = 0; i < c.options.arguments.size(); ++i) {
+        const std::string& a = c.options.arguments[i];
+        if (a == "--open-bin") ++i;
+        else if (a != "--reset" && a != "--ext") {
+            c.err << "korvane-cli: passport: unknown option " << a << "\n";
+            return 2;
+        }
+    }
+    if (hasFlag(c, "--ext")) {
+        c.err << "korvane-cli: passport --ext is not available yet in this build\n";
+        return 1;
+    }
+    bool ok;
+    if (auto file = flagValue(c, "--open-bin")) {
+        ok = app.passportReader.buildPassport(true, *file) >= 0;
+    } else {
+        if (app.session.accessMode == access::AccessMode::Pio && !preparePio(c)) return 1;
+        if (hasFlag(c, "--reset")) app.form.standard.passport.PspplusRstChk.setChecked(true);
+        app.form.commands.PasspBtn.click();
+        ok = app.form.HdPanel.pane(0) != "Passport error!";
+    }
+    app.eventLog.flush();
+    c.out << app.passportReport.copyAllText();
+    return ok ? 0 : 1;
+}
+
 int runStatus(CliContext& c) {
     if (!preparePio(c)) return 1;
     auto& pio = c.app.pio;
@@ -103,7 +146,7 @@ int runStatus(CliContext& c) {
 
 std::optional<int> runCommand(const std::string& name, CliContext& c) {
     static const std::map<std::string, std::function<int(CliContext&)>> commands = {
-        {"clock", runClock}, {"lab", runLab}, {"reset", runReset}, {"status", runStatus}};
+        {"clock", runClock}, {"lab", runLab}, {"reset", runReset}, {"status", runStatus}, {"passport", runPassport}};
     auto it = commands.find(name);
     if (it == commands.end()) return std::nullopt;
     applySelectionOptions(c);

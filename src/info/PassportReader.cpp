@@ -1,0 +1,515 @@
+#include "info/PassportReader.h"
+
+#include "access/ErrorText.h"
+
+#include <cstring>
+#include <fstream>
+
+namespace korvane::info {
+
+using access::AccessMode;
+using platform::IdentifyBlock;
+
+namespace {
+constexpr form::Colour kIndicatorGrey = 0x9F9F9F;
+}
+
+PassportReader::PassportReader(PassportContext context, DrivePassport& passport, HpaState& hpa,
+                               PassportReport& report)
+    : c_(std::move(context)), p_(passport), hpa_(hpa), report_(report) {
+    auto& f = c_.form;
+    f.standard.passport.PASSBtn.onClick = [this] { passportButtonClick(); };
+    f.commands.PasspBtn.onClick = [this] { passportButtonClick(); };
+    f.standard.passport.RzBitBtn4.onClick = [this] { openBinClick(); };
+    f.PasspMenu.item(0).onClick = [this] { report_.copyAll(c_.clipboard); };
+    f.PasspMenu.item(1).onClick = [this] { report_.copyValue(c_.clipboard); };
+    f.PasspMenu.item(2).onClick = [this] { c_.form.commands.PasspBtn.click(); };
+    f.setup.scanOptions.lbasyncChk.onClick = [this] { refreshLba = c_.form.setup.scanOptions.lbasyncChk.checked(); };
+}
+
+std::string PassportReader::cleanName(const std::string& text) {
+    static const char* forbidden = "\"*/:<>?\\^`|";
+    std::string out;
+    for (unsigned char ch : text)
+        if (ch >= 0x20 && !std::strchr(forbidden, ch)) out.push_back(char(ch));
+    return out;
+}
+
+std::string PassportReader::identityString(const IdentifyBlock& id, size_t firstWord, size_t words) {
+    std::string s = id.string(firstWord, words);
+    for (char& ch : s)
+        if ((unsigned char)ch < 0x20 || (unsigned char)ch > 0x7A) ch = ' ';
+    size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return " ";
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+std::string PassportReader::binFilePath() const {
+    return c_.logDirectory() + "Passp_" + cleanName(p_.Model + "_" + p_.Serial) + ".bin";
+}
+
+// ------------------------------------------------------------------------------------------
+// readPassport and the buttons
+// ------------------------------------------------------------------------------------------
+
+bool PassportReader::readPassport(bool logIdentity, bool apply) {
+    auto& f = c_.form;
+    f.header.PortInd.setEnabled(true);
+    int64_t n = buildPassport(false, {});
+    if (n > 0) f.tests.MaxLbaButton.setEnabled(true);
+    if (n == -1) {
+        c_.log("Get drive passport: Drive error!", 0, 4);
+        return false;
+    }
+    if (n == -2) {
+        c_.log("Get drive passport: Port error!", 0, 4);
+        return false;
+    }
+    if (!apply) return true;
+    bool sameDrive = !refreshLba && p_.Model == p_.LastModel && p_.Serial == p_.LastSerial && n == p_.LastLastLba;
+    if (!sameDrive) {
+        p_.PassportTaken = true;
+        f.tests.RpmLab.setCaption("");
+        f.tests.EndLbaEdit.setText(std::to_string(n));
+        f.standard.seek.SeekEndLbaEdit.setText(std::to_string(n));
+        if (logIdentity) {
+            uint64_t maxLba = c_.session.maxLba;
+            if (p_.ScsiPassport)
+                c_.log("Model: " + p_.Model + "; " + "Capacity: " + std::to_string(maxLba) + " LBAs", 0, 1);
+            else
+                c_.log("Model: " + p_.Model + "; Capacity: " + std::to_string(maxLba) + " LBAs; " + "SN: " + p_.Serial +
+                           "; FW: " + p_.Firmware,
+                       0, 1);
+            if (c_.session.accessMode == AccessMode::Pio && maxLba == 0)
+                c_.log("WARNING! THIS DRIVE DOES NOT SUPPORT LBA !!!", 0, 4);
+        }
+    }
+    if (f.standard.passport.PassChk.checked() && !p_.ScsiPassport && p_.Model != p_.LastModel && c_.writeEnabled())
+        saveBin();
+    p_.LastModel = p_.Model;
+    p_.LastLastLba = n;
+    p_.LastSerial = p_.Serial;
+    return true;
+}
+
+bool PassportReader::saveBin() const {
+    std::ofstream out(binFilePath(), std::ios::binary | std::ios::trunc);
+    if (!out) {
+        c_.log("Error! Cannot write " + binFilePath(), 0, 4);
+        return false;
+    }
+    out.write(reinterpret_cast<const char*>(c_.session.buffers.sectorBuffer), 512);
+    return bool(out);
+}
+
+void PassportReader::passportButtonClick() {
+    auto& f = c_.form;
+    c_.commands.pauseWorkers();
+    f.standard.passport.PASSBtn.setEnabled(false);
+    f.commands.PasspBtn.setEnabled(false);
+    bool refresh = refreshLba;
+    refreshLba = true;
+    readPassport(true, true);
+    refreshLba = refresh;
+    f.standard.passport.PASSBtn.setEnabled(true);
+    f.commands.PasspBtn.setEnabled(true);
+    c_.commands.resumeWorkers();
+}
+
+void PassportReader::openBinClick() {
+    auto file = c_.dialogs.openFile("Open BIN file of passport", "BIN files (*.bin)|*.bin|All files (*.*)|*.*",
+                                    c_.logDirectory());
+    if (!file) return;
+    int64_t n = buildPassport(true, *file);
+    c_.form.tests.EndLbaEdit.setText(std::to_string(n));
+    c_.form.standard.seek.SeekEndLbaEdit.setText(std::to_string(n));
+}
+
+// ------------------------------------------------------------------------------------------
+// buildPassport
+// ------------------------------------------------------------------------------------------
+
+void PassportReader::commonStart() {
+    auto& f = c_.form;
+    auto& s = c_.session;
+    c_.clock.sleepMs(20);
+    p_.SecurityEnabled = p_.SecurityFrozen = p_.SecurityCountExpired = false;
+    p_.ScsiPassport = p_.Removable = p_.badGeometry = false;
+    s.bytesPerSector = 512;
+    features_ = "Non ATA";
+    result_ = -1;
+    auto& pp = f.standard.passport;
+    pp.RemovableLed.setColour(kIndicatorGrey);
+    pp.VirtualLed.setColour(kIndicatorGrey);
+    for (form::Label* l : {&pp.RemovableLabel, &pp.VirtualLabel, &pp.Label3, &pp.SSDLabel}) l->setEnabled(false);
+    report_.reset("             Drive passport:");
+    c_.commands.clearSectorBuffer(259);
+}
+
+int64_t PassportReader::buildPassport(bool fromFile, const std::string& fileName) {
+    commonStart();
+    if (fromFile) {
+        std::ifstream in(fileName, std::ios::binary);
+        if (!in) {
+            c_.log("Error! Cannot open file " + fileName, 0, 4);
+            return -1;
+        }
+        char bytes[512];
+        in.read(bytes, 512);
+        if (in.gcount() < 512) {
+            c_.log("Error! Incorrect length of file", 0, 4);
+            return -1;
+        }
+        std::memcpy(c_.session.buffers.sectorBuffer, bytes, 512);
+        result_ = 0;
+        decodeAta(IdentifyBlock::fromBytes(reinterpret_cast<uint8_t*>(bytes)), false);
+        finish();
+        return result_;
+    }
+    bool ok = c_.session.accessMode == AccessMode::Pio ? acquirePio() : acquireApi();
+    if (!ok) {
+        errorExit();
+        return result_;
+    }
+    IdentifyBlock id = IdentifyBlock::fromBytes(c_.session.buffers.sectorBytes());
+    if (!p_.ScsiPassport) {
+        if (id.word(1) == id.word(3) || id.word(3) > 4096 || id.word(6) > 256) {
+            c_.log("[Warning] Invalid drive geometry!", 0, 4);
+            p_.badGeometry = true;
+        }
+        result_ = 0;
+        decodeAta(id, true);
+    } else {
+        if (p_.cylinders * p_.tracksPerCylinder * p_.sectorsPerTrack == 0) {
+            c_.log("[Warning] Invalid drive geometry!", 0, 4);
+            p_.badGeometry = true;
+        }
+        result_ = 0;
+        decodeScsi();
+    }
+    finish();
+    return result_;
+}
+
+bool PassportReader::acquirePio() {
+    auto& pio = c_.pio;
+    if (c_.form.standard.passport.PspplusRstChk.checked()) pio.driveReset();
+    if (!pio.waitDriveReady()) return false;
+    if (c_.ui.isUiThread()) c_.ui.processEvents();
+    if (!pio.registerEchoTest()) {
+        result_ = -2;
+        return false;
+    }
+    if (pio.sendNonDataCommand(0, 1, 1, 0, 0, 0xA0, 0xEC)) {
+        c_.log("Get passport... OK", 1, 1);
+    } else {
+        c_.log("Get passport..." + access::errorText(pio.readErrorIfAny()), 1, 4);
+        return false;
+    }
+    c_.clock.sleepMs(1);
+    if (!pio.waitDataRequest()) return false;
+    pio.pioReadSector();
+    return true;
+}
+
+void PassportReader::setRouteCaption(const std::string& caption, form::Colour background) {
+    auto& psp = c_.form.standard.passport.Psp;
+    auto columns = psp.columns();
+    columns[2].caption = caption;
+    psp.setColumns(columns);
+    psp.setColour(background);
+}
+
+bool PassportReader::acquireApi() {
+    auto& s = c_.session;
+    auto& api = c_.api;
+    auto& pp = c_.form.standard.passport;
+    if (c_.ui.isUiThread()) c_.ui.processEvents();
+    bool onlyScsi = c_.form.setup.presets.OnlyScsiPassChk.checked();
+    api.setNonAtaDrive(false);
+    if (!onlyScsi && api.apiSmartCommand(s.apiDeviceNumber, 512, 0, 1, 1, 0, 0, 0xA0, 0xEC)) {
+        std::memcpy(s.buffers.sectorBuffer, api.smartData(), 512);
+        p_.ScsiPassport = false;
+        s.bytesPerSector = 512;
+        setRouteCaption("       Drive ATA passport:", 0xF0FFF0);
+        p_.UsbMode = false;
+    } else if (!onlyScsi && api.apiAtaCommand(s.apiDeviceNumber, 1, access::ApiAccess::Direction::In, 0, 1, 1, 0, 0,
+                                              0xA0, 0xEC)) {
+        std::memcpy(s.buffers.sectorBuffer, api.apiDataBuffer().data(), 512);
+        p_.ScsiPassport = false;
+        s.bytesPerSector = 512;
+        setRouteCaption("      Passport from USB:", 0xE0E9FE);
+        pp.VirtualLed.setColour(0x3104E1);
+        pp.VirtualLabel.setCaption("USB drive");
+        pp.VirtualLabel.setEnabled(true);
+        p_.UsbMode = true;
+    } else if (!scsiRoute()) {
+        return false;
+    }
+    c_.log("Get passport... OK", 0, 1);
+    return true;
+}
+
+bool PassportReader::scsiRoute() {
+    auto& s = c_.session;
+    auto& api = c_.api;
+    auto& pp = c_.form.standard.passport;
+    p_.UsbMode = false;
+    auto h = api.openSelected();
+    if (!h) return false;
+    setRouteCaption("    SCSI  Drive passport:", 0xFEFFE1);
+    p_.LbaSupported = true;
+    access::ApiDriveSize g = api.apiGetGeometry(h.get());
+    s.bytesPerSector = g.bytesPerSector;
+    bool skipMedium = g.totalSectors == 0;
+    if (skipMedium) {
+        s.bytesPerSector = 512;
+        g.cylinders = 0;
+        g.totalSectors = 1;
+        g.mediaType = 0;
+    }
+    p_.cylinders = g.cylinders;
+    p_.tracksPerCylinder = g.tracksPerCylinder;
+    p_.sectorsPerTrack = g.sectorsPerTrack;
+    p_.mediaType = g.mediaType;
+    totalSectors_ = g.totalSectors;
+    if (!skipMedium) {
+        uint32_t m = g.mediaType;
+        if (m == 12) {
+            features_ += ", HDD";
+        } else if (m == 20 || m == 21) {
+            features_ += ", MO";
+        } else if ((m >= 1 && m <= 11) || (m >= 13 && m <= 19) || (m >= 22 && m <= 25)) {
+            features_ += ", Removable";
+            p_.Removable = true;
+            pp.RemovableLed.setColour(form::colours::Lime);
+            pp.RemovableLabel.setEnabled(true);
+        }
+        s.sectorsPerMiB = s.bytesPerSector ? 1048576 / s.bytesPerSector : 2048;
+        auto& box = c_.form.tests.ScBlockSizeBox;
+        if (g.sectorsPerTrack == 18) {
+            features_ += ", FDD";
+            box.setText("1");
+            c_.form.tests.ErLogBx600.setChecked(false);
+        } else if (g.sectorsPerTrack == 32) {
+            features_ += ", CD";
+            box.setText("64");
+        } else if (g.sectorsPerTrack == 63) {
+            box.setText("256");
+        } else {
+            features_ += ", Virtual";
+            box.setText("256");
+            pp.VirtualLed.setColour(form::colours::Lime);
+            pp.VirtualLabel.setCaption("Virtual");
+            pp.VirtualLabel.setEnabled(true);
+        }
+    }
+    if (api.apiScsiInquiry(h.get()))
+        p_.Model = api.scsiModel().substr(0, 40);
+    else
+        p_.Model = g.sectorsPerTrack == 18 ? "Floppy disk" : "Unknown non ATA drive";
+    p_.ScsiPassport = true;
+    api.setNonAtaDrive(true);
+    return true;
+}
+
+void PassportReader::paintRotation(uint16_t rate) {
+    auto& pp = c_.form.standard.passport;
+    if (rate == 1) {
+        pp.SSDLed.setColour(form::colours::Aqua);
+        pp.SSDLabel.setCaption("SSD");
+        pp.SSDLabel.setFontColour(form::colours::Navy);
+        pp.SSDLabel.setEnabled(true);
+        return;
+    }
+    if (rate <= 1024 || rate == 0xFFFF) return;
+    pp.SSDLabel.setCaption(std::to_string(rate) + " rpm");
+    pp.SSDLabel.setFontColour(form::colours::Black);
+    pp.SSDLabel.setEnabled(true);
+    form::Colour c = rate <= 4200 ? 0x800000 : rate <= 5200 ? 0x008040 : rate <= 5400 ? 0x00FF00
+                     : rate <= 7200 ? 0x0080FF : rate <= 10000 ? 0xFF00FF : 0xFF8040;
+    pp.SSDLed.setColour(c);
+}
+
+void PassportReader::decodeAta(const IdentifyBlock& id, bool live) {
+    auto& s = c_.session;
+    auto& f = c_.form;
+    p_.ScsiPassport = false;
+    p_.Model = identityString(id, 27, 20);
+    p_.Firmware = identityString(id, 23, 4);
+    p_.Serial = identityString(id, 10, 10);
+    s.bytesPerSector = id.word(117) ? uint32_t(id.word(117)) * 2 : 512;
+    s.sectorsPerMiB = 1048576 / s.bytesPerSector ? 1048576 / s.bytesPerSector : 2048;
+    p_.LbaSupported = id.bit(49, 9);
+    p_.Lba48Supported = id.bit(83, 10);
+    if (p_.Lba48Supported) f.log.biglbaChk.setEnabled(true);
+    p_.RotationRate = id.word(217);
+    paintRotation(p_.RotationRate);
+    p_.SataDevice = id.word(76) != 0;
+    auto& pp = f.standard.passport;
+    if (p_.SataDevice) {
+        pp.SataDevLed.setColour(form::colours::Yellow);
+        pp.Label3.setEnabled(true);
+    } else {
+        pp.SataDevLed.setColour(form::colours::Grey);
+    }
+    if (!p_.Lba48Supported) {
+        f.log.biglbaChk.setChecked(false);
+        f.log.biglbaChk.setEnabled(false);
+    }
+    uint64_t maxLba = 0;
+    if (p_.LbaSupported) {
+        maxLba = p_.Lba48Supported ? id.qword(100) : id.dword(60);
+        if (maxLba == 0) maxLba = uint64_t(id.word(1)) * id.word(3) * id.word(6);
+    }
+    s.maxLba = maxLba;
+    if (p_.Lba48Supported) f.log.biglbaChk.setChecked(true);
+    result_ = int64_t(maxLba) - 1;
+    if (!p_.LbaSupported) result_ = 0;
+
+    p_.HpaSupported = id.bit(82, 10);
+    f.standard.hpa.HpaTrack.setEnabled(true);
+    hpa_.NativeSize = int64_t(maxLba);
+    hpa_.HpaStep = hpa_.NativeSize / 400;
+
+    p_.SmartSupported = id.bit(82, 0);
+    p_.SmartEnabled = p_.SmartSupported && id.bit(85, 0);
+    p_.AamSupported = id.bit(83, 9);
+    p_.ApmSupported = id.bit(83, 3);
+    p_.DcoSupported = id.bit(83, 11);
+    p_.DmaSupported = id.bit(49, 8);
+    p_.UdmaMode = -1;
+    p_.MwdmaMode = -1;
+    if (p_.DmaSupported) {
+        for (int n = 6; n >= 0; --n)
+            if (id.bit(88, unsigned(n))) {
+                p_.UdmaMode = int16_t(n);
+                break;
+            }
+        if (p_.UdmaMode < 0)
+            for (int n = 2; n >= 0; --n)
+                if (id.bit(63, unsigned(n))) {
+                    p_.MwdmaMode = int16_t(n);
+                    break;
+                }
+    }
+    if (p_.AamSupported) p_.AamValue = uint8_t(id.word(94));
+    if (p_.ApmSupported) p_.ApmValue = uint8_t(id.word(91));
+    p_.SecuritySupported = id.bit(128, 0);
+    p_.SecurityEnabled = p_.SecuritySupported && id.bit(128, 1);
+    p_.SecurityLocked = id.bit(128, 2);
+    p_.SecurityFrozen = id.bit(128, 3);
+    p_.SecurityCountExpired = p_.SecurityEnabled && id.bit(128, 4);
+    p_.SecurityLevelMax = p_.SecurityEnabled && id.bit(128, 8);
+    p_.EraseMinutes = p_.SecuritySupported ? int32_t(id.word(89) & 0x7FFF) * 2 : 0;
+    uint32_t k = (1u << (id.word(106) & 0xFF) % 32) & 0x0F;
+    uint64_t physical = uint64_t(k) * s.bytesPerSector;
+    p_.PhysicalSectorSize = physical <= s.bytesPerSector ? s.bytesPerSector : uint32_t(physical);
+
+    report_.addAtaRows(id, maxLba, s.bytesPerSector, s.sectorsPerMiB, c_.log);
+    if (extendedPassport && live) {
+        if (extendedRealSize) extendedRealSize();
+        if (extendedPowerStatus) extendedPowerStatus();
+        if (s.accessMode == AccessMode::Pio && extendedInterface) extendedInterface();
+    }
+}
+
+void PassportReader::decodeScsi() {
+    auto& s = c_.session;
+    if (p_.Model.empty()) p_.Model.assign(1, ' ');
+    auto trimmed = [](std::string v) {
+        size_t b = v.find_first_not_of(' ');
+        return b == std::string::npos ? std::string("unknown") : v.substr(b, v.find_last_not_of(' ') - b + 1);
+    };
+    p_.Firmware = trimmed(c_.api.scsiRevision().substr(0, 8));
+    p_.Serial = trimmed(c_.api.scsiSerial().substr(0, 20));
+    auto& pp = c_.form.standard.passport;
+    pp.SataDevLed.setColour(form::colours::Grey);
+    pp.SSDLed.setColour(form::colours::Grey);
+    s.maxLba = totalSectors_;
+    p_.LbaSupported = true;
+    p_.RotationRate = 0;
+    p_.HpaSupported = false;
+    c_.form.standard.hpa.HpaTrack.setEnabled(true);
+    hpa_.NativeSize = int64_t(totalSectors_);
+    hpa_.HpaStep = hpa_.NativeSize / 400;
+    result_ = int64_t(totalSectors_) - 1;
+    report_.addScsiRows(totalSectors_, s.bytesPerSector, s.sectorsPerMiB, features_);
+}
+
+void PassportReader::finish() {
+    auto& f = c_.form;
+    auto& s = c_.session;
+    uint64_t maxLba = s.maxLba;
+    f.HdPanel.setPane(0, p_.Model);
+    f.HdPanel.setPane(1, ("SN: " + p_.Serial).substr(0, 24));
+    f.HdPanel.setPane(2, ("Fw: " + p_.Firmware).substr(0, 12));
+    f.HdPanel.setPane(3, std::to_string(maxLba) + " LBA (" + PassportReport::formatSize(s.bytesPerSector, maxLba) + ")");
+    auto& sector = f.advanced.sector;
+    if (maxLba > 0) sector.HexeditInMax = int64_t(maxLba) - 1;
+    sector.HexeditIn.setEnabled(maxLba > 0);
+    sector.HexEOppenBtn.setEnabled(maxLba > 0);
+    sector.Label6.setCaption("Press 'Open'");
+    f.advanced.partitions.PartBox.setEnabled(true);
+    f.advanced.partitions.PartBtn.setCaption("View part data");
+    f.advanced.partitions.PartBtn.setEnabled(true);
+    setTimingFactor();
+    if (p_.ScsiPassport) {
+        f.standard.seek.AAMTrack.setEnabled(false);
+        f.standard.seek.AAMOffBtn.setEnabled(false);
+        f.standard.seek.AAMMinBtn.setEnabled(false);
+        f.standard.seek.AAMLed.setCaption("AAM");
+    }
+    if (s.accessMode == AccessMode::Api && p_.ScsiPassport) {
+        f.standard.seek.TermoCtrlBox.setEnabled(false);
+        f.standard.seek.SeekTmprtLed.setCaption("n/a");
+    } else {
+        f.standard.seek.TermoCtrlBox.setEnabled(true);
+    }
+    p_.FamilyCode = PassportReport::familyCode(p_.Model, p_.RotationRate);
+    f.standard.passport.Psp.setHint("");
+    uint8_t fc = p_.FamilyCode;
+    f.smart.monitor.IBMSmartChk.setEnabled(fc == 2 || fc == 7 || fc == 13);
+    sector.HexESaveBtn.setEnabled(true);
+    if (s.lba48) c_.selection.fillBlockSizeChoices(true);
+    chooseAutomaticBlockSize();
+    if (extendedPassport && !p_.ScsiPassport && extendedAam) extendedAam();
+    if (afterPassport) afterPassport();
+}
+
+void PassportReader::setTimingFactor() {
+    static const int byUdma[7] = {18, 15, 12, 9, 7, 5, 4};
+    int t = 5;
+    if (!p_.ScsiPassport) t = p_.UdmaMode >= 0 && p_.UdmaMode <= 6 ? byUdma[p_.UdmaMode] : 5;
+    if (c_.session.accessMode == AccessMode::Api && p_.Removable) t = c_.session.maxLba < 4096 ? 18 : 12;
+    if (!p_.ScsiPassport && p_.HpaSupported && hpa_.NativeSize > 242000000) t = 3;
+    p_.timingFactor = t;
+}
+
+void PassportReader::chooseAutomaticBlockSize() {
+    auto& box = c_.form.tests.ScBlockSizeBox;
+    if (c_.form.tests.AutoSizeSC.checked() && !p_.ScsiPassport) {
+        int item = 4;
+        if (p_.FamilyCode == 15)
+            item = 8;
+        else if (p_.PhysicalSectorSize == 4096)
+            item = p_.Removable ? 2 : 7;
+        // A narrow list has no such item: its largest is the nearest.
+        int last = int(box.items().size()) - 1;
+        box.setItemIndex(std::min(item, last));
+    }
+}
+
+void PassportReader::errorExit() {
+    auto& f = c_.form;
+    f.HdPanel.setPane(0, "Passport error!");
+    for (size_t i = 1; i <= 3; ++i) f.HdPanel.setPane(i, "");
+    auto& pp = f.standard.passport;
+    pp.SSDLed.setColour(form::colours::Grey);
+    pp.SataDevLed.setColour(form::colours::Grey);
+    pp.SSDLabel.setEnabled(false);
+    pp.Label3.setEnabled(false);
+    if (result_ != -2) result_ = -1;
+}
+
+} // namespace korvane::info
