@@ -20,6 +20,15 @@ PassportReport::PassportReport(form::MainForm& form, DrivePassport& passport) : 
     menu.onPopup = [this] { onMenuPopup(); };
     menu.item(4).onClick = [this] { toggleWidth(); };
     menu.item(5).onClick = [this] { toggleBigSmall(); };
+    // A double click on a passport toggles the panel width; on a PCI result it belongs to the PCI scan.
+    psp.onDblClick = [this] {
+        auto& list = form_.standard.passport.Psp;
+        bool pci = list.columns().size() > 1 && list.columns()[1].caption == "Vendor";
+        if (pci && onPciDoubleClick)
+            onPciDoubleClick();
+        else if (!pci)
+            toggleWidth();
+    };
     form_.standard.passport.Passpanel.setWidth(370);
 }
 

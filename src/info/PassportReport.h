@@ -40,6 +40,8 @@ public:
     void onMenuPopup();
     void toggleWidth();
     void toggleBigSmall();
+    // The PCI scan's handling of a double click on its result in the same list.
+    std::function<void()> onPciDoubleClick;
 
 private:
     void addSecurityRow(const platform::IdentifyBlock& id, const std::function<void(const std::string&, int, int)>& log);
