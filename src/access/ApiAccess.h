@@ -88,6 +88,8 @@ public:
     const std::string& scsiRevision() const { return scsiRevision_; }
     const std::string& scsiSerial() const { return scsiSerial_; }
 
+    platform::DiskDevices& devices() { return devices_; }
+
     // Marks the selected drive as one that answers no ATA commands (a SCSI passport).
     void setNonAtaDrive(bool v) { nonAtaDrive_ = v; }
     bool nonAtaDrive() const { return nonAtaDrive_; }

@@ -13,7 +13,7 @@ App::App(AppEnvironment e)
       commands(session, pio, gate, form, env.clock),
       portDriver(env.ports, logger()),
       api(env.disks, session, env.facts, env.ui, form, logger()),
-      deviceSelection(form, session, logger()),
+      deviceSelection(form, session, selection, api, pio, logger()),
       passportReport(form, passport),
       passportReader(info::PassportContext{form, session, pio, commands, api, deviceSelection, env.ui, env.clock,
                                            env.dialogs, env.clipboard, logger(),
@@ -22,6 +22,12 @@ App::App(AppEnvironment e)
                      passport, hpa, passportReport) {
     commands.setApiPath(&api);
     deviceSelection.beep = [this](uint16_t divisor, uint32_t ms) { pio.speakerBeep(divisor, ms); };
+    deviceSelection.clearBreak = [this] { commands.clearBreak(); };
+    deviceSelection.onDriveForgotten = [this] {
+        passport.Model.clear();
+        passport.Serial.clear();
+        passport.FamilyCode = 0;
+    };
     settings.beep = [this](int divisor, int ms) { pio.speakerBeep(uint16_t(divisor), uint32_t(ms)); };
     for (form::Timer* t : form.timers()) env.ui.addTimer(*t);
 }
