@@ -92,3 +92,13 @@ void DriveCommands::clearBreak() {
 }
 
 } // namespace korvane::access
+
+namespace korvane::access {
+
+void DriveCommands::requestBreak() {
+    session_.breakRequested = true;
+    form_.commands.BreakLed.setColour(form::colours::Lime);
+    if (onBreak) onBreak();
+}
+
+} // namespace korvane::access

@@ -31,6 +31,9 @@ public:
 
     // The command bracket.
     void clearBreak();
+    // "Break All": whatever runs stops at its next check; the indicator turns lime.
+    void requestBreak();
+    std::function<void()> onBreak;
     void pauseWorkers() { gate_.pauseWorkers(); }
     void resumeWorkers() { gate_.resumeWorkers(); }
     // Run by clearBreak too: the scan's pause and stop latches (the scan control sets it).

@@ -594,6 +594,8 @@ struct EventlogWindow : Window {
 };
 
 struct HelpWindow : Window {
+    // The page shown, as a file path; empty when there is none.
+    std::string document;
     HelpWindow() : Window("HelpWindow", "Help") {
         setWidth(660);
         setHeight(525);

@@ -25,6 +25,7 @@
 #include "shell/AppPaths.h"
 #include "shell/EventLog.h"
 #include "shell/Settings.h"
+#include "shell/StartUp.h"
 #include "shell/StartupState.h"
 
 namespace korvane::shell {
@@ -79,6 +80,7 @@ public:
     info::HpaState hpa;
     info::PassportReport passportReport;
     info::PassportReader passportReader;
+    StartUp startUp{*this};
 };
 
 } // namespace korvane::shell

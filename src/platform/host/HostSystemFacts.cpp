@@ -1,9 +1,13 @@
 #include "platform/host/HostSystemFacts.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <locale.h>
+#include <sys/utsname.h>
+#include <unistd.h>
 
 namespace korvane::platform {
 
@@ -28,6 +32,38 @@ std::string formatNow(const char* format) {
 std::string HostSystemFacts::timeText() { return formatNow("%X"); }
 
 std::string HostSystemFacts::dateText() { return formatNow("%x"); }
+
+namespace {
+// Raw port I/O needs CAP_SYS_RAWIO (bit 17 of the effective capability set).
+bool hasRawIo() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("CapEff:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> 17) & 1;
+    return false;
+}
+} // namespace
+
+OsFacts HostSystemFacts::osFacts() {
+    OsFacts f;
+    f.platform = PlatformId::Linux;
+    utsname u{};
+    if (uname(&u) == 0) {
+        f.release = u.release;
+        std::sscanf(u.release, "%u.%u.%u", &f.major, &f.minor, &f.build);
+    }
+    f.isAdmin = geteuid() == 0 || hasRawIo();
+    long n = sysconf(_SC_NPROCESSORS_ONLN);
+    f.processors = n > 0 ? unsigned(n) : 1;
+    return f;
+}
+
+double HostSystemFacts::timeOfDay() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) / 86400.0;
+}
 
 std::string HostSystemFacts::programDirectory() {
     std::error_code ec;

@@ -7,6 +7,8 @@ class HostSystemFacts final : public SystemFacts {
 public:
     std::string timeText() override;
     std::string dateText() override;
+    OsFacts osFacts() override;
+    double timeOfDay() override;
     std::string programDirectory() override;
     std::string userConfigDirectory() override;
 };
