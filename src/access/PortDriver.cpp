@@ -2,7 +2,8 @@
 
 namespace korvane::access {
 
-bool PortDriver::installPortDriver() { return true; }
+// Nothing to copy or register here; what can fail is the machine itself lacking port instructions.
+bool PortDriver::installPortDriver() { return ports_.portInstructionsAvailable(); }
 
 bool PortDriver::startPortDriverService() { return true; }
 

@@ -13,7 +13,7 @@ class PortDriver {
 public:
     PortDriver(platform::PortIo& ports, LogFn log) : ports_(ports), log_(std::move(log)) {}
 
-    // Nothing to copy or register on this system: succeeds.
+    // Succeeds when the machine has port instructions (nothing to copy or register here).
     bool installPortDriver();
     bool startPortDriverService();
     // Asks for access to every port; false (with the messages) when the system refuses.

@@ -12,6 +12,9 @@ public:
 
     // Obtains access to every port; false with `why` filled when the system refuses.
     virtual bool grantAllPorts(std::string& why) = 0;
+    // Whether this machine has port instructions at all (x86, a kernel that allows them); the
+    // step that would install a port driver elsewhere.
+    virtual bool portInstructionsAvailable() const = 0;
 
     virtual uint8_t inb(uint16_t port) = 0;
     virtual uint16_t inw(uint16_t port) = 0;

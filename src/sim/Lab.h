@@ -47,6 +47,8 @@ public:
 
     // Whether the machine grants port access (a test can refuse it).
     bool grantsPorts = true;
+    // Whether the machine has port instructions at all (a test can take them away).
+    bool hasPortInstructions = true;
 
 private:
     IdeChannel* channelFor(uint16_t port);

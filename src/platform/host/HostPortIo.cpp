@@ -9,6 +9,14 @@
 
 namespace korvane::platform {
 
+bool HostPortIo::portInstructionsAvailable() const {
+#ifdef KORVANE_HAVE_PORTS
+    return true;
+#else
+    return false;
+#endif
+}
+
 bool HostPortIo::grantAllPorts(std::string& why) {
 #ifdef KORVANE_HAVE_PORTS
     if (granted_) return true;

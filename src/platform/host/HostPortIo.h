@@ -8,6 +8,7 @@ namespace korvane::platform {
 class HostPortIo final : public PortIo {
 public:
     bool grantAllPorts(std::string& why) override;
+    bool portInstructionsAvailable() const override;
     bool granted() const { return granted_; }
 
     uint8_t inb(uint16_t port) override;

@@ -14,6 +14,7 @@ public:
         why = "Operation not permitted";
         return false;
     }
+    bool portInstructionsAvailable() const override { return lab_.hasPortInstructions; }
     uint8_t inb(uint16_t port) override { return lab_.inb(port); }
     uint16_t inw(uint16_t port) override { return lab_.inw(port); }
     uint32_t ind(uint16_t port) override { return lab_.ind(port); }
