@@ -160,3 +160,37 @@ TEST(CliRunner, PassportOnEveryRouteAndFromAFile) {
     CliRun bad = run({"passport", "--frob"});
     EXPECT_EQ(bad.status, 2);
 }
+
+TEST(CliRunner, StartsUpThenListsTheDevices) {
+    korvane::testsupport::TempDir logs;
+    CliRun r = run({"--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "devices"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(" : Starting Korvane 4.61b-SSD, https://korvane.example/. "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" : API access enabled, device #0\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\u2116\t   Size\t Note - click to refresh\tType\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n0\t500 Gb\tHitachi HDS721050CLA362\t1\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nE:\t16 Gb\tRemovable drive\t2\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Get drive passport"), std::string::npos) << "listing reads no passport";
+
+    CliRun empty = run({"--quiet", "--sim=empty", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "devices"});
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_NE(empty.out.find("\n0\t  -\tDisconnected drive\tx\n"), std::string::npos) << empty.out;
+
+    CliRun missing = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "--api", "20", "passport"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("no device 20 in the device list"), std::string::npos) << missing.err;
+}
+
+TEST(CliRunner, SelectionIsMadeWithTheControlsAndSavedOnlyWhenAsked) {
+    korvane::testsupport::TempDir dir;
+    dir.write("k.ini", "[ATA Port]\nChannel=1\n");
+    CliRun r = run({"--ini", dir.file("k.ini"), "--logs", dir.path(), "--pio", "custom:D400:D802", "--slave", "status"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(" : Set SLAVE port (base=D400, alternative=D802)\n"), std::string::npos) << r.out;
+    EXPECT_LT(r.out.find("Set SLAVE port"), r.out.find("Status: ")) << "the selection's lines come first";
+    EXPECT_EQ(dir.read("k.ini"), "[ATA Port]\nChannel=1\n");
+    CliRun saved = run({"--quiet", "--save-settings", "--ini", dir.file("k.ini"), "--logs", dir.path(), "--pio",
+                        "custom:D400:D802", "status"});
+    EXPECT_EQ(saved.status, 0);
+    EXPECT_NE(dir.read("k.ini").find("Channel=2"), std::string::npos) << dir.read("k.ini");
+}

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 using namespace korvane;
 using access::AccessMode;
@@ -356,6 +358,22 @@ TEST_F(StartUpFixture, HelpOpensTheFirstPageThatExists) {
     t.dir.write("korhlp.htm", "<html></html>");
     app.startUp.showHelp();
     EXPECT_EQ(help.document, t.dir.file("korhlp.htm"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(HelpPage, InstalledBesideTheProgramAndNamesEveryPage) {
+    TestApp t;
+    t.facts.programDir = KORVANE_PROGRAM_DIR;
+    t.app->startUp.showHelp();
+    ASSERT_EQ(t.app->form.help.document, std::string(KORVANE_PROGRAM_DIR) + "korhlp.htm");
+    std::ifstream in(t.app->form.help.document);
+    std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const char* word : {"<th>Standard</th>", "<th>Tests</th>", "<th>SMART</th>", "<th>Advanced</th>",
+                             "<th>Setup</th>", "<th>API</th>", "<th>PIO</th>", "Safety rules", "korvane-cli"})
+        EXPECT_NE(page.find(word), std::string::npos) << word;
 }
 
 } // namespace

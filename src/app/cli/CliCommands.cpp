@@ -2,6 +2,8 @@
 
 #include "sim/LabProfiles.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -10,54 +12,79 @@ namespace korvane::cli {
 
 namespace {
 
-uint16_t hexPort(const std::string& text) { return uint16_t(std::stoul(text, nullptr, 16)); }
+using form::Origin;
 
-// The drive selection of the command line: the API device, or the PIO channel with slave,
-// alternate status and 48 bit.
-void applySelectionOptions(CliContext& c) {
-    auto& s = c.app.session;
-    const CliOptions& o = c.options;
-    // Linux has disk devices and their pass-through requests.
-    s.ntFamily = true;
-    if (o.api) {
-        s.accessMode = access::AccessMode::Api;
-        if (o.api->size() == 2 && o.api->back() == ':') {
-            s.apiDeviceNumber = 255;
-            s.apiDriveLetter = char(std::toupper((unsigned char)o.api->front()));
-        } else {
-            s.apiDeviceNumber = uint8_t(std::stoi(*o.api));
+bool fail(CliContext& c, const std::string& why) {
+    c.app.eventLog.flush();
+    c.err << "korvane-cli: " << why << "\n";
+    return false;
+}
+
+// Clicks the API/PIO selector as the user would; false when start-up left it locked.
+bool chooseMode(CliContext& c, int index) {
+    auto& selector = c.app.form.header.APIRg;
+    if (selector.itemIndex() == index) return true;
+    selector.setItemIndex(index, Origin::User);
+    if (selector.itemIndex() == index) return true;
+    return fail(c, std::string(index == 0 ? "API" : "PIO") + " mode is not available on this machine (the log says why)");
+}
+
+bool selectApiDevice(CliContext& c, const std::string& which) {
+    auto& app = c.app;
+    auto& list = app.form.standard.api.ApiList;
+    bool letter = which.size() == 2 && which.back() == ':';
+    if (!letter) app.selection.lastApiDevice = std::stoi(which);
+    if (!chooseMode(c, 0)) return false;
+    std::string wanted = letter ? std::string(1, char(std::toupper((unsigned char)which[0]))) + ":" : which;
+    for (size_t r = 0; r < list.rowCount(); ++r)
+        if (list.cell(r, 1) == wanted) {
+            list.select(r, false, Origin::User);
+            return true;
         }
-        return;
+    return fail(c, "no device " + wanted + " in the device list (korvane-cli devices lists them)");
+}
+
+bool selectPioChannel(CliContext& c) {
+    auto& app = c.app;
+    const CliOptions& o = c.options;
+    auto& port = app.form.standard.port;
+    if (o.pio && !chooseMode(c, 1)) return false;
+    if (app.session.accessMode != access::AccessMode::Pio) return true;
+    if (o.pio) {
+        const std::string& channel = *o.pio;
+        if (channel == "primary") port.PortBox.setItemIndex(0, Origin::User);
+        else if (channel == "secondary") port.PortBox.setItemIndex(1, Origin::User);
+        else {
+            std::string rest = channel.substr(7);
+            size_t colon = rest.find(':');
+            port.PortBox.setItemIndex(2, Origin::User);
+            port.BasePortEdit.setText(rest.substr(0, colon), Origin::User);
+            port.AltPortEdit.setText(rest.substr(colon + 1), Origin::User);
+        }
     }
-    s.accessMode = access::AccessMode::Pio;
-    std::string channel = o.pio.value_or("secondary");
-    if (channel == "primary") {
-        s.pioBasePort = 0x1F0;
-        s.pioAltPort = 0x3F6;
-    } else if (channel == "secondary") {
-        s.pioBasePort = 0x170;
-        s.pioAltPort = 0x376;
-    } else {
-        std::string rest = channel.substr(7);
-        size_t colon = rest.find(':');
-        s.pioBasePort = hexPort(rest.substr(0, colon));
-        s.pioAltPort = hexPort(rest.substr(colon + 1));
-    }
-    s.deviceSelectBit = o.slave ? 0x10 : 0x00;
-    s.useAltStatus = !o.noAltStatus;
-    s.pioStatusPort = s.useAltStatus ? s.pioAltPort : uint16_t(s.pioBasePort + 7);
-    s.lba48 = o.lba48;
+    port.SlaveChk.setChecked(o.slave, Origin::User);
+    port.AltStChk.setChecked(!o.noAltStatus, Origin::User);
+    if (o.lba48) app.form.log.biglbaChk.setChecked(true, Origin::User);
+    return true;
+}
+
+// The command line's drive selection, made with the controls the user would use. The passport
+// buttons are held off meanwhile, so that a command reads the drive only when it asks to.
+bool applySelection(CliContext& c) {
+    auto& passportButton = c.app.form.commands.PasspBtn;
+    bool wasEnabled = passportButton.enabled();
+    passportButton.setEnabled(false);
+    bool ok = c.options.api ? selectApiDevice(c, *c.options.api) : selectPioChannel(c);
+    passportButton.setEnabled(wasEnabled);
+    c.app.eventLog.flush(); // the selection's lines come before the command's output
+    return ok;
 }
 
 // PIO commands need the channel and port access; false (with a message) otherwise.
 bool preparePio(CliContext& c) {
-    if (c.app.session.accessMode != access::AccessMode::Pio) {
-        c.err << "korvane-cli: '" << c.options.command << "' works in PIO mode only (use --pio CHANNEL)\n";
-        return false;
-    }
-    if (!c.app.portDriver.openPortDriver()) return false;
-    c.app.session.portDriverReady = true;
-    c.app.clockControls.recomputeTimeouts();
+    if (c.app.session.accessMode != access::AccessMode::Pio)
+        return fail(c, "'" + c.options.command + "' works in PIO mode only (use --pio CHANNEL)");
+    if (!c.app.session.portDriverReady) return fail(c, "port access is not available on this machine (the log says why)");
     return true;
 }
 
@@ -121,6 +148,22 @@ int runPassport(CliContext& c) {
     return ok ? 0 : 1;
 }
 
+// The API device list, as the list's columns read.
+int runDevices(CliContext& c) {
+    auto& app = c.app;
+    if (app.session.accessMode != access::AccessMode::Api) {
+        if (!chooseMode(c, 0)) return 1;
+    } else {
+        app.deviceSelection.buildApiDeviceList();
+    }
+    app.eventLog.flush();
+    auto& list = app.form.standard.api.ApiList;
+    c.out << "\u2116\t   Size\t Note - click to refresh\tType\n";
+    for (size_t r = 0; r < list.rowCount(); ++r)
+        c.out << list.cell(r, 1) << "\t" << list.cell(r, 2) << "\t" << list.cell(r, 3) << "\t" << list.cell(r, 4) << "\n";
+    return 0;
+}
+
 int runStatus(CliContext& c) {
     if (!preparePio(c)) return 1;
     auto& pio = c.app.pio;
@@ -145,12 +188,25 @@ int runStatus(CliContext& c) {
 } // namespace
 
 std::optional<int> runCommand(const std::string& name, CliContext& c) {
-    static const std::map<std::string, std::function<int(CliContext&)>> commands = {
-        {"clock", runClock}, {"lab", runLab}, {"reset", runReset}, {"status", runStatus}, {"passport", runPassport}};
+    struct Command {
+        std::function<int(CliContext&)> run;
+        bool usesDrive; // needs the window usable and the selection applied
+    };
+    static const std::map<std::string, Command> commands = {
+        {"clock", {runClock, false}},   {"lab", {runLab, false}},         {"reset", {runReset, true}},
+        {"status", {runStatus, true}},  {"passport", {runPassport, true}}, {"devices", {runDevices, true}}};
     auto it = commands.find(name);
     if (it == commands.end()) return std::nullopt;
-    applySelectionOptions(c);
-    return it->second(c);
+    if (it->second.usesDrive) {
+        if (!c.app.startUp.keyboardEnabled) {
+            fail(c, "Korvane is disabled on this machine (the log says why)");
+            return 1;
+        }
+        bool fromBin = name == "passport" && std::find(c.options.arguments.begin(), c.options.arguments.end(),
+                                                       "--open-bin") != c.options.arguments.end();
+        if (!fromBin && !applySelection(c)) return 1;
+    }
+    return it->second.run(c);
 }
 
 } // namespace korvane::cli

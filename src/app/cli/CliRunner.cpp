@@ -7,6 +7,7 @@
 #include "platform/host/HostDiskDevices.h"
 #include "platform/host/HostPortIo.h"
 #include "platform/host/HostSystemFacts.h"
+#include "platform/sim/LabSystemFacts.h"
 #include "platform/sim/SimDiskDevices.h"
 #include "platform/sim/SimPortIo.h"
 #include "shell/App.h"
@@ -82,7 +83,9 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
 
     platform::HostClock clock;
-    platform::HostSystemFacts facts;
+    platform::HostSystemFacts hostFacts;
+    platform::LabSystemFacts labFacts(hostFacts);
+    platform::SystemFacts& facts = lab ? static_cast<platform::SystemFacts&>(labFacts) : hostFacts;
     form::HeadlessUiThread ui(clock);
     CliDialogs dialogs(err, o.answer);
     form::MemoryClipboard clipboard;
@@ -93,7 +96,8 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         if (!o.quiet) out << cliLogLine(line, mark) << "\n";
     };
 
-    app.settings.loadSettings();
+    // The window's own start: platform, rights, port access, the saved selection.
+    app.startUp.startUp();
 
     CliContext context{app, o, lab.get(), out, err};
     std::optional<int> result = runCommand(o.command, context);
@@ -102,7 +106,9 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         app.eventLog.flush();
         err << "korvane-cli: '" << o.command << "' is not available yet in this build\n";
     }
+    app.startUp.onClose();
     app.eventLog.flush();
+    // Closing the window saves the settings; the command line does so only when asked.
     if (o.saveSettings && !app.settings.saveSettings()) {
         err << "korvane-cli: the settings file " << app.env.paths.iniPath << " could not be written\n";
         status = status == 0 ? 1 : status;
