@@ -611,6 +611,8 @@ struct MainForm : Window {
 
     // The application's own title (the task bar text), apart from the window caption.
     Panel Application{"Application"};
+    // The application's task-bar picture: "normal", or "busy" while minimized and the drive is busy.
+    Image AppIcon{"AppIcon"};
     StatusBar HdPanel{"HdPanel", {"Press 'Passport' to init drive", "", "", "", ""}};
     HeaderRow header;
     PageControl MainPage{"MainPage", {"Standard", "SMART", "Tests", "Advanced", "Setup"}};

@@ -27,6 +27,7 @@
 #include "shell/Settings.h"
 #include "shell/StartUp.h"
 #include "shell/StartupState.h"
+#include "shell/WindowActions.h"
 
 namespace korvane::shell {
 
@@ -81,6 +82,7 @@ public:
     info::PassportReport passportReport;
     info::PassportReader passportReader;
     StartUp startUp{*this};
+    WindowActions windowActions{*this};
 };
 
 } // namespace korvane::shell

@@ -14,7 +14,7 @@ uint8_t IdeChannel::readRegister(uint16_t offset) {
     AtaDevice* d = selected();
     bool anyOnBus = !floating && ((devices_[0] && devices_[0]->onBus()) || (devices_[1] && devices_[1]->onBus()));
     if (!d) {
-        if (!anyOnBus) return 0xFF;
+        if (!anyOnBus) return emptyBusValue;
         // An absent slave beside a present master reads as zeros, the device register excepted.
         return offset == reg::Device ? deviceRegister_ : 0x00;
     }

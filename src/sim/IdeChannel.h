@@ -32,6 +32,9 @@ public:
 
     // Faults of the channel itself.
     bool floating = false; // nothing answers: every read is all ones
+    // What the registers of a channel without drives read: all ones, or 7Fh on controllers that
+    // pull the BUSY line low.
+    uint8_t emptyBusValue = 0xFF;
 
 private:
     AtaDevice* selected() const;

@@ -1,0 +1,133 @@
+#include "shell/WindowActions.h"
+
+#include "shell/App.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvane::shell {
+
+using access::AccessMode;
+namespace colours = form::colours;
+
+WindowActions::WindowActions(App& app) : app_(app) {
+    auto& f = app_.form;
+    app_.startUp.applyPanelTints = [this] { applyPanelTints(); };
+    f.RdWrTimer.onTimer = [this] { readWriteTick(); };
+    f.EstTimer.onTimer = [this] { disconnectWatch(); };
+    f.MainPage.onChange = [this] {
+        if (app_.form.MainPage.activeIndex() == 2) app_.form.tests.Qn.setFocus();
+    };
+    f.header.HexBtn.onClick = [this] { showBufferView(); };
+    f.setup.presets.ClassicStyleChk.onClick = [this] {
+        if (onGroupStyle) onGroupStyle(app_.form.setup.presets.ClassicStyleChk.checked());
+    };
+}
+
+void WindowActions::functionKey(int n) {
+    auto& f = app_.form;
+    switch (n) {
+    case 1: app_.startUp.showHelp(); break;
+    case 2:
+        f.MainPage.setActiveIndex(0);
+        f.commands.PasspBtn.click();
+        break;
+    case 3:
+        if (app_.session.accessMode == AccessMode::Pio) f.commands.ResetBtn.click();
+        break;
+    case 4:
+        f.MainPage.setActiveIndex(2);
+        f.tests.ScanStartBtn.click();
+        break;
+    case 5:
+        f.MainPage.setActiveIndex(0);
+        f.standard.seek.SeekBtn.click();
+        break;
+    case 6:
+        if (!f.advanced.partitions.PartBox.enabled()) break;
+        f.MainPage.setActiveIndex(3);
+        f.advanced.partitions.PartBtn.click();
+        break;
+    case 7: app_.eventLog.showLogViewer(); break;
+    case 8: showBufferView(); break;
+    case 9:
+        f.MainPage.setActiveIndex(1);
+        f.smart.monitor.SmartBtn.click();
+        break;
+    default: break;
+    }
+}
+
+void WindowActions::showBufferView() {
+    auto& view = app_.form.viewBuffer;
+    view.setCaption("View buffer");
+    view.show();
+}
+
+void WindowActions::readWriteTick() {
+    auto& c = app_.form.commands;
+    c.RdLed.setColour(app_.session.readActive ? colours::Lime : colours::Grey);
+    c.WrtLed.setColour(app_.session.writeActive ? colours::Red : colours::Grey);
+    if (!app_.startup.appMinimized) return;
+    auto& icon = app_.form.AppIcon;
+    std::string picture = app_.pio.busyLamp() ? "busy" : "normal";
+    if (icon.picture() != picture) {
+        icon.setPicture(picture);
+        if (onTaskbarPicture) onTaskbarPicture();
+    }
+}
+
+void WindowActions::disconnectWatch() {
+    auto& reg = app_.form.registers;
+    auto lit = [&](size_t bit) {
+        form::Colour c = reg.status[bit].shape.colour();
+        return c != colours::Black && c != colours::Grey;
+    };
+    enum { BUSY, DRDY, WRF, DRSC, DRQ, CORR, INX, ERR };
+    if (lit(DRQ) && lit(DRDY) && lit(WRF) && lit(ERR)) {
+        for (auto& lamp : reg.status) {
+            lamp.shape.setColour(colours::Black);
+            lamp.label.setFontColour(colours::White);
+        }
+        for (auto& lamp : reg.error) lamp.label.setFontColour(colours::Grey);
+        app_.logEvent("Port " + access::DeviceSelection::hex(app_.session.pioBasePort, 4) + "h - drive disconnected!",
+                      0, 2);
+    }
+    if (reg.status[BUSY].shape.colour() == colours::Lime) {
+        for (size_t bit : {size_t(DRQ), size_t(WRF), size_t(ERR)}) reg.status[bit].shape.setColour(colours::Black);
+        reg.status[INX].label.setFontColour(colours::White);
+        reg.status[CORR].label.setFontColour(colours::White);
+    }
+}
+
+form::Colour WindowActions::tint(form::Colour designed, int8_t percent, int style) {
+    auto channel = [&](int shift, int ceiling, double divisor) {
+        int v = int((designed >> shift) & 0xFF);
+        double shifted = v - (ceiling - v) * double(percent) / divisor;
+        long r = std::lrint(shifted); // the default rounding mode: halves to the even neighbour
+        return form::Colour(std::clamp<long>(r, 0, 255)) << shift;
+    };
+    bool second = style == 1;
+    return channel(16, 255, second ? 80.0 : 100.0) | channel(8, 255, 100.0) | channel(0, second ? 235 : 245, 100.0);
+}
+
+void WindowActions::applyPanelTints() {
+    auto& f = app_.form;
+    constexpr form::Colour panelFace = 0xF0F0F0, activeBorder = 0xB4B4B4;
+    struct Tinted {
+        form::Control* control;
+        int percent, style;
+        form::Colour from = panelFace;
+    } tinted[] = {
+        {&f.standard.seek.AamPanel, 60, 0},     {&f.standard.pci.PciPanel, 30, 0},
+        {&f.standard.seek.AAMTrack, 60, 0},     {&f.tests.ProgressPanel, 30, 0},
+        {&f.tests.ScRemapGroup, 30, 0},         {&f.tests.DirectionPanel, 40, 0},
+        {&f.registers.IndRegPanel, 60, 0},      {&f.registers.IndPanel, 60, 1},
+        {&f.tests.ScanClrListBtn, 40, 0},       {&f.commands.GrayPanel, 90, 1},
+        {&f.tests.CountersPanel, 236, 0},       {&f.standard.security.FilePwdBtn, 40, 0},
+        {&f.standard.seek.LimitLabel, 246, 1, activeBorder},
+    };
+    for (const auto& t : tinted) t.control->setColour(tint(t.from, int8_t(uint8_t(t.percent)), t.style));
+}
+
+} // namespace korvane::shell
