@@ -8,7 +8,7 @@ CMAKE_FLAGS ?=
 DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
                 qt6-base-dev qt6-base-dev-tools libgl-dev \
                 libgtest-dev libgmock-dev googletest libbenchmark-dev \
-                xvfb xauth fonts-dejavu-core
+                xvfb xauth fonts-dejavu-core fonts-dejavu-extra
 
 .PHONY: all deps configure build test run bench clean format
 

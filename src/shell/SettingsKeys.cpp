@@ -59,7 +59,7 @@ std::vector<SettingKey> buildTable() {
 
         GEOMETRY("Position", "X", "10", t.form.left(), t.form.moveTo(n, t.form.top()), "main window left"),
         GEOMETRY("Position", "Y", "10", t.form.top(), t.form.moveTo(t.form.left(), n), "main window top"),
-        GEOMETRY("Position", "Height", "556", t.form.height(), t.form.setHeight(n), "main window height"),
+        GEOMETRY("Position", "Height", "690", t.form.height(), t.form.setHeight(n), "main window height"),
         GEOMETRY("Position", "Width", "757", t.form.width(), t.form.setWidth(n), "main window width"),
         {"Position", "Name", SettingType::String, "", NoR, W, "main window caption",
          [](T& t) -> V { return t.form.caption(); }, ignore},

@@ -14,7 +14,10 @@ WindowActions::WindowActions(App& app) : app_(app) {
     auto& f = app_.form;
     app_.startUp.applyPanelTints = [this] { applyPanelTints(); };
     f.RdWrTimer.onTimer = [this] { readWriteTick(); };
-    f.EstTimer.onTimer = [this] { disconnectWatch(); };
+    f.EstTimer.onTimer = [this] {
+        disconnectWatch();
+        app_.form.HdPanel.setPane(4, app_.env.facts.timeText()); // the status bar's clock
+    };
     f.MainPage.onChange = [this] {
         if (app_.form.MainPage.activeIndex() == 2) app_.form.tests.Qn.setFocus();
     };
@@ -113,7 +116,8 @@ form::Colour WindowActions::tint(form::Colour designed, int8_t percent, int styl
 
 void WindowActions::applyPanelTints() {
     auto& f = app_.form;
-    constexpr form::Colour panelFace = 0xF0F0F0, activeBorder = 0xB4B4B4;
+    // Designed colours: light panels, the dark register panels (light captions on them).
+    constexpr form::Colour panelFace = 0xF0F0F0, activeBorder = 0xB4B4B4, registerFace = 0x607080;
     struct Tinted {
         form::Control* control;
         int percent, style;
@@ -122,7 +126,7 @@ void WindowActions::applyPanelTints() {
         {&f.standard.seek.AamPanel, 60, 0},     {&f.standard.pci.PciPanel, 30, 0},
         {&f.standard.seek.AAMTrack, 60, 0},     {&f.tests.ProgressPanel, 30, 0},
         {&f.tests.ScRemapGroup, 30, 0},         {&f.tests.DirectionPanel, 40, 0},
-        {&f.registers.IndRegPanel, 60, 0},      {&f.registers.IndPanel, 60, 1},
+        {&f.registers.IndRegPanel, 60, 0, registerFace}, {&f.registers.IndPanel, 60, 1, registerFace},
         {&f.tests.ScanClrListBtn, 40, 0},       {&f.commands.GrayPanel, 90, 1},
         {&f.tests.CountersPanel, 236, 0},       {&f.standard.security.FilePwdBtn, 40, 0},
         {&f.standard.seek.LimitLabel, 246, 1, activeBorder},

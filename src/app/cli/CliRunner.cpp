@@ -2,6 +2,7 @@
 
 #include "app/cli/CliCommands.h"
 #include "app/cli/CliDialogs.h"
+#include "app/Machine.h"
 #include "form/HeadlessUiThread.h"
 #include "platform/host/HostClock.h"
 #include "platform/host/HostDiskDevices.h"
@@ -31,28 +32,6 @@ shell::AppPaths pathsFor(const CliOptions& o, platform::SystemFacts& facts) {
     if (o.logsDir) paths.logDirectoryOverride = *o.logsDir;
     return paths;
 }
-
-// The machine the command works on: the lab's ports and disks, or this computer's.
-struct Machine {
-    Machine(sim::Lab* lab, const std::vector<std::string>& devices) {
-        if (lab) {
-            simPorts = std::make_unique<platform::SimPortIo>(*lab);
-            simDisks = std::make_unique<platform::SimDiskDevices>(*lab);
-        } else {
-            hostDisks = std::make_unique<platform::HostDiskDevices>(devices);
-        }
-    }
-    platform::PortIo& ports() { return simPorts ? static_cast<platform::PortIo&>(*simPorts) : hostPorts; }
-    platform::DiskDevices& disks() {
-        return simDisks ? static_cast<platform::DiskDevices&>(*simDisks) : *hostDisks;
-    }
-
-    platform::HostPortIo hostPorts;
-    std::unique_ptr<platform::SimPortIo> simPorts;
-    std::unique_ptr<platform::SimDiskDevices> simDisks;
-    std::unique_ptr<platform::HostDiskDevices> hostDisks;
-    platform::RecordedPowerControl power; // shutting down is a scan's end action, not offered here yet
-};
 
 } // namespace
 
@@ -89,7 +68,7 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     form::HeadlessUiThread ui(clock);
     CliDialogs dialogs(err, o.answer);
     form::MemoryClipboard clipboard;
-    Machine machine(lab.get(), o.devices);
+    app::Machine machine(lab.get(), o.devices);
     shell::App app(shell::AppEnvironment{clock, facts, ui, dialogs, clipboard, machine.ports(), machine.disks(),
                                          machine.power, pathsFor(o, facts)});
     app.eventLog.onLineFinal = [&](const std::string& line, const std::string& mark) {

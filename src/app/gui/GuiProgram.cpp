@@ -1,0 +1,94 @@
+#include "app/gui/GuiProgram.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <filesystem>
+
+namespace korvane::app {
+
+std::string guiUsage() {
+    return "Usage: korvane [--sim[=PROFILE]] [--host] [--device PATH]... [--ini FILE] [--screenshot DIR]\n"
+           "  --sim[=PROFILE]   the simulated lab (the default); korvane-cli lab lists the profiles\n"
+           "  --host            this machine's drives and ports (needs root)\n"
+           "  --device PATH     an image file or block device as the next physical drive (implies --host)\n"
+           "  --ini FILE        the settings file (default: krv40.ini beside the program)\n"
+           "  --screenshot DIR  start up, read the passport, write each page to DIR/page-N.png, exit\n";
+}
+
+std::optional<GuiOptions> parseGuiOptions(const std::vector<std::string>& args, std::string& error) {
+    GuiOptions o;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](const char* what) -> std::optional<std::string> {
+            if (i + 1 < args.size()) return args[++i];
+            error = std::string(what) + " needs a value";
+            return std::nullopt;
+        };
+        if (a == "--help" || a == "-h") o.help = true;
+        else if (a == "--sim") o.host = false;
+        else if (a.rfind("--sim=", 0) == 0) o.simProfile = a.substr(6);
+        else if (a == "--host") o.host = true;
+        else if (a == "--device") {
+            auto v = value("--device");
+            if (!v) return std::nullopt;
+            o.devices.push_back(*v);
+            o.host = true;
+        } else if (a == "--ini") {
+            auto v = value("--ini");
+            if (!v) return std::nullopt;
+            o.iniFile = *v;
+        } else if (a == "--screenshot") {
+            auto v = value("--screenshot");
+            if (!v) return std::nullopt;
+            o.screenshotDir = *v;
+        } else {
+            error = "unknown option " + a;
+            return std::nullopt;
+        }
+    }
+    auto profiles = sim::labProfiles();
+    bool known = std::any_of(profiles.begin(), profiles.end(), [&](const auto& p) { return p.name == o.simProfile; });
+    if (!o.host && !known) {
+        error = "unknown lab profile '" + o.simProfile + "'";
+        return std::nullopt;
+    }
+    return o;
+}
+
+GuiProgram::GuiProgram(const GuiOptions& o) {
+    if (!o.host) lab_ = sim::buildLab(o.simProfile, labTime_);
+    machine_ = std::make_unique<Machine>(lab_.get(), o.devices);
+    platform::SystemFacts& facts = lab_ ? static_cast<platform::SystemFacts&>(labFacts_) : hostFacts_;
+    shell::AppPaths paths = shell::AppPaths::resolve(facts);
+    if (o.iniFile) paths.iniPath = *o.iniFile;
+    app_ = std::make_unique<shell::App>(shell::AppEnvironment{clock_, facts, ui_, dialogs_, clipboard_,
+                                                              machine_->ports(), machine_->disks(), machine_->power,
+                                                              paths});
+    window_ = std::make_unique<qt::MainWindow>(*app_);
+    dialogs_.setParent(window_.get());
+    app_->startUp.startUp();
+    // The lab is never mistaken for a real machine.
+    if (lab_) app_->form.setCaption(app_->form.caption() + " [simulated lab: " + lab_->profileName + "]");
+}
+
+GuiProgram::~GuiProgram() {
+    ui_.shutdown();
+    window_.reset();
+    app_.reset();
+}
+
+bool GuiProgram::writeScreenshots(const std::string& dir) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    window_->show();
+    QApplication::processEvents();
+    app_->windowActions.functionKey(2);
+    QApplication::processEvents();
+    bool ok = true;
+    for (int i = 0; i < 5; ++i)
+        ok = window_->savePage(i, QString::fromStdString(dir + "/page-" + std::to_string(i) + ".png")) && ok;
+    app_->form.MainPage.setActiveIndex(0);
+    return ok;
+}
+
+} // namespace korvane::app

@@ -1,0 +1,60 @@
+#pragma once
+#include "app/Machine.h"
+#include "platform/host/HostClock.h"
+#include "platform/host/HostSystemFacts.h"
+#include "platform/sim/LabSystemFacts.h"
+#include "qt/MainWindow.h"
+#include "qt/QtDialogs.h"
+#include "qt/QtUiThread.h"
+#include "shell/App.h"
+#include "sim/LabProfiles.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvane::app {
+
+struct GuiOptions {
+    bool host = false;
+    std::string simProfile = "default";
+    std::vector<std::string> devices;
+    std::optional<std::string> iniFile;
+    std::optional<std::string> screenshotDir;
+    bool help = false;
+};
+
+// Parses the window's command line; nullopt with `error` set for a usage error.
+std::optional<GuiOptions> parseGuiOptions(const std::vector<std::string>& args, std::string& error);
+std::string guiUsage();
+
+// The window program: the machine (the lab unless --host or --device), the App over the Qt UI
+// thread, dialogs and clipboard, start-up, and the main window. Needs a QApplication.
+class GuiProgram {
+public:
+    explicit GuiProgram(const GuiOptions& options);
+    ~GuiProgram();
+
+    shell::App& app() { return *app_; }
+    qt::MainWindow& window() { return *window_; }
+    sim::Lab* lab() { return lab_.get(); }
+    // Reads the passport as F2 does, then writes every page to DIR/page-N.png (N = 0 ... 4);
+    // false when a file could not be written.
+    bool writeScreenshots(const std::string& dir);
+
+private:
+    sim::RealLabTime labTime_;
+    std::unique_ptr<sim::Lab> lab_;
+    platform::HostClock clock_;
+    platform::HostSystemFacts hostFacts_;
+    platform::LabSystemFacts labFacts_{hostFacts_};
+    qt::QtUiThread ui_;
+    qt::QtDialogs dialogs_;
+    qt::QtClipboard clipboard_;
+    std::unique_ptr<Machine> machine_;
+    std::unique_ptr<shell::App> app_;
+    std::unique_ptr<qt::MainWindow> window_;
+};
+
+} // namespace korvane::app

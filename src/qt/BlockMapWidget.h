@@ -1,0 +1,37 @@
+#pragma once
+#include "form/StringGrid.h"
+
+#include <QAbstractScrollArea>
+#include <functional>
+
+namespace korvane::qt {
+
+// The block map: one square per cell of the grid model. Only the rows in view are painted, and a
+// changed cell repaints only its own square, so the cost does not grow with the drive.
+class BlockMapWidget : public QAbstractScrollArea {
+public:
+    static BlockMapWidget* create(form::StringGrid& grid, QWidget* parent);
+    static constexpr int kCell = 12;
+
+    // The colour a cell byte is painted with (0: an empty cell, drawn as the background).
+    static QColor cellColour(uint8_t value);
+    QRect cellRect(size_t index) const;
+    // Right click on a cell (the cell index, or SIZE_MAX outside the cells).
+    std::function<void(size_t)> onContextMenu;
+    // Rows painted by the last paint event, for checking that painting stays with the view.
+    int lastPaintedRows() const { return lastPaintedRows_; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
+private:
+    BlockMapWidget(form::StringGrid& grid, QWidget* parent);
+    void updateScrollRange();
+
+    form::StringGrid& grid_;
+    int lastPaintedRows_ = 0;
+};
+
+} // namespace korvane::qt
