@@ -1,15 +1,11 @@
 #!/bin/sh
-# Starts Korvane. Until the window exists this shows the command-line front end:
-# its help and the processor clock calibration.
+# Starts Korvane's window on the simulated lab; without a display, says so and runs the
+# command line's headless demo instead.
 set -e
 build=${1:-build}
-cli="$build/src/app/korvane-cli"
-if [ -x "$build/src/app/korvane" ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$build/src/app/korvane" ]; then
   exec "$build/src/app/korvane"
 fi
-if [ -x "$build/src/app/korvane" ]; then
-  echo "No display found: running the headless demo instead of the window."
-fi
-"$cli" --help
+echo "No display found: running the headless demo (korvane-cli demo) instead of the window."
 echo
-"$cli" clock
+exec "$build/src/app/korvane-cli" demo

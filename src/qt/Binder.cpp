@@ -56,15 +56,20 @@ using form::Prop;
 
 namespace {
 
-// Keeps the model's width and height in step with the real widget.
-class SizeTracker : public QObject {
+// Keeps the model's width, height and focus in step with the real widget.
+class StateTracker : public QObject {
 public:
-    SizeTracker(QWidget* w, form::Control& c) : QObject(w), control_(c) { w->installEventFilter(this); }
+    StateTracker(QWidget* w, form::Control& c) : QObject(w), control_(c) { w->installEventFilter(this); }
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Resize) {
-            auto* w = static_cast<QWidget*>(o);
+        auto* w = static_cast<QWidget*>(o);
+        switch (e->type()) {
+        case QEvent::Resize:
             control_.setWidth(w->width());
             control_.setHeight(w->height());
+            break;
+        case QEvent::FocusIn: control_.setFocus(true); break;
+        case QEvent::FocusOut: control_.setFocus(false); break;
+        default: break;
         }
         return false;
     }
@@ -284,7 +289,7 @@ void bindCommon(QWidget* w, form::Control& c, std::function<void(Prop)> render) 
     if (!isDefault(c.fontColour())) setFontColour(w, c.fontColour());
     if (render) render(Prop::Content);
     c.setObserver(apply);
-    new SizeTracker(w, c);
+    new StateTracker(w, c);
     // The widget may go before the model: the model must not call into a dead widget.
     QObject::connect(w, &QObject::destroyed, [&c] { c.setObserver(nullptr); });
 }

@@ -19,7 +19,10 @@ WindowActions::WindowActions(App& app) : app_(app) {
         app_.form.HdPanel.setPane(4, app_.env.facts.timeText()); // the status bar's clock
     };
     f.MainPage.onChange = [this] {
-        if (app_.form.MainPage.activeIndex() == 2) app_.form.tests.Qn.setFocus();
+        auto& jump = app_.form.tests.Qn;
+        if (app_.form.MainPage.activeIndex() != 2) return;
+        jump.setFocus(false); // a request, even when the model still thinks it has the focus
+        jump.setFocus(true);
     };
     f.header.HexBtn.onClick = [this] { showBufferView(); };
     f.setup.presets.ClassicStyleChk.onClick = [this] {

@@ -194,3 +194,15 @@ TEST(CliRunner, SelectionIsMadeWithTheControlsAndSavedOnlyWhenAsked) {
     EXPECT_EQ(saved.status, 0);
     EXPECT_NE(dir.read("k.ini").find("Channel=2"), std::string::npos) << dir.read("k.ini");
 }
+
+TEST(CliRunner, DemoListsTheDevicesAndReadsEachPassport) {
+    korvane::testsupport::TempDir logs;
+    CliRun r = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "demo"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\n2\t20 Gb\tFUJITSU MPG3204AT E\t1\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("--- 2 FUJITSU MPG3204AT E ---\n    Model: FUJITSU MPG3204AT E"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("--- 6 SEAGATE"), std::string::npos);
+    EXPECT_NE(r.out.find("--- E: Removable drive ---"), std::string::npos) << "logical drives too";
+    CliRun host = run({"--quiet", "--host", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "demo"});
+    EXPECT_EQ(host.status, 1);
+}

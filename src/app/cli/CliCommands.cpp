@@ -164,6 +164,26 @@ int runDevices(CliContext& c) {
     return 0;
 }
 
+// A short guided run on the lab: the device list, then the passport of every usable drive.
+int runDemo(CliContext& c) {
+    if (!c.lab) {
+        c.err << "korvane-cli: the demo runs on the simulated lab only\n";
+        return 1;
+    }
+    c.out << "Korvane demo on the simulated lab (" << c.lab->profileName << "): the device list, then passports.\n\n";
+    if (runDevices(c) != 0) return 1;
+    auto& app = c.app;
+    auto& list = app.form.standard.api.ApiList;
+    for (size_t r = 0; r < list.rowCount(); ++r) {
+        if (list.cell(r, 4) == "x") continue;
+        c.out << "\n--- " << list.cell(r, 1) << " " << list.cell(r, 3) << " ---\n";
+        list.select(r, false, form::Origin::User); // picking a row reads its passport
+        app.eventLog.flush();
+        c.out << app.passportReport.copyAllText();
+    }
+    return 0;
+}
+
 int runStatus(CliContext& c) {
     if (!preparePio(c)) return 1;
     auto& pio = c.app.pio;
@@ -194,7 +214,8 @@ std::optional<int> runCommand(const std::string& name, CliContext& c) {
     };
     static const std::map<std::string, Command> commands = {
         {"clock", {runClock, false}},   {"lab", {runLab, false}},         {"reset", {runReset, true}},
-        {"status", {runStatus, true}},  {"passport", {runPassport, true}}, {"devices", {runDevices, true}}};
+        {"status", {runStatus, true}},  {"passport", {runPassport, true}}, {"devices", {runDevices, true}},
+        {"demo", {runDemo, true}}};
     auto it = commands.find(name);
     if (it == commands.end()) return std::nullopt;
     if (it->second.usesDrive) {

@@ -1,0 +1,166 @@
+#include "app/gui/GuiProgram.h"
+#include "qt/LampWidget.h"
+#include "qt/ListViewWidget.h"
+#include "support/TestApp.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace korvane;
+
+namespace {
+
+// The window on the default lab, with its settings in a temporary folder.
+struct Gui : ::testing::Test {
+    testsupport::TempDir dir;
+    std::unique_ptr<app::GuiProgram> program;
+    Gui() {
+        app::GuiOptions o;
+        o.iniFile = dir.file("krv40.ini");
+        dir.write("krv40.ini", "[ATA Port]\nChannel=1\n");
+        program = std::make_unique<app::GuiProgram>(o);
+        window().show();
+        QApplication::processEvents();
+    }
+    shell::App& app() { return program->app(); }
+    qt::MainWindow& window() { return program->window(); }
+    template <class W> W* find(const std::string& name) {
+        auto* w = window().findChild<W*>(QString::fromStdString(name));
+        if (!w) ADD_FAILURE() << "no widget " << name;
+        return w;
+    }
+    void waitMs(int ms) { QTest::qWait(ms); }
+    size_t commandsAt(uint16_t base) { return program->lab()->channelAt(base)->device(0)->commandsReceived().size(); }
+};
+
+TEST_F(Gui, WindowHasFivePagesAndEveryGroup) {
+    QTabWidget* pages = window().pages();
+    ASSERT_EQ(pages->count(), 5);
+    const char* titles[] = {"Standard", "SMART", "Tests", "Advanced", "Setup"};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(pages->tabText(i).toStdString(), titles[i]);
+    for (const char* name : {"PortGrp", "HpaGrp", "SeekGrp", "SecurityBox", "ApiList", "Psp", "SmartMonitorGrp",
+                             "SmartList", "SmartTestList", "Grid", "GF", "Qn", "HexE", "CacheGrp", "RpmGrp",
+                             "PartBox", "LogGrp", "ScanOptGrp", "TimersGrp", "PresetsGrp", "AtaGrp", "ExtGrp",
+                             "SoundGrp", "StringLog", "GrayPanel", "IndPanel", "IndRegPanel", "Panel4"})
+        EXPECT_NE(window().widget(name), nullptr) << name;
+    EXPECT_EQ(window().minimumWidth(), 753);
+    EXPECT_EQ(window().maximumHeight(), 705);
+    EXPECT_NE(window().windowTitle().toStdString().find("Korvane 4.61b-SSD"), std::string::npos);
+    EXPECT_NE(window().windowTitle().toStdString().find("[simulated lab: default]"), std::string::npos);
+    EXPECT_FALSE(window().widget("ApiList")->isVisibleTo(&window())) << "hidden in PIO mode";
+}
+
+TEST_F(Gui, WidgetsAndModelsFollowEachOther) {
+    auto& f = app().form;
+    // Widget to model.
+    QTest::mouseClick(find<QCheckBox>("HintsChk"), Qt::LeftButton);
+    EXPECT_TRUE(f.header.HintsChk.checked());
+    f.standard.port.PortBox.setItemIndex(2, form::Origin::User);
+    QLineEdit* base = find<QLineEdit>("BasePortEdit");
+    ASSERT_TRUE(base->isEnabled());
+    base->selectAll();
+    QTest::keyClicks(base, "E800");
+    EXPECT_EQ(app().session.pioBasePort, 0xE800);
+    EXPECT_EQ(find<QLabel>("PortInd")->text().toStdString(), "Port E800h");
+    // Model to widget.
+    f.commands.ResetBtn.setEnabled(false);
+    EXPECT_FALSE(find<QPushButton>("ResetBtn")->isEnabled());
+    f.standard.hpa.L1.setText("100 Mb");
+    EXPECT_EQ(find<QLineEdit>("L1")->text().toStdString(), "100 Mb");
+    // The API/PIO selector: a click on "API" switches the mode and shows the device list.
+    QTest::mouseClick(find<QRadioButton>("APIRg.0"), Qt::LeftButton);
+    EXPECT_EQ(app().session.accessMode, access::AccessMode::Api);
+    auto* list = find<qt::ListViewWidget>("ApiList");
+    EXPECT_TRUE(list->isVisibleTo(&window()));
+    EXPECT_EQ(size_t(list->model()->rowCount()), f.standard.api.ApiList.rowCount());
+    EXPECT_GT(list->model()->rowCount(), 5);
+    EXPECT_EQ(list->model()->index(0, 3).data().toString().toStdString(), "Hitachi HDS721050CLA362");
+}
+
+TEST_F(Gui, F2ShowsStandardAndReadsThePassport) {
+    window().pages()->setCurrentIndex(4);
+    EXPECT_EQ(app().form.MainPage.activeIndex(), 4);
+    QTest::keyClick(&window(), Qt::Key_F2);
+    EXPECT_EQ(window().pages()->currentIndex(), 0);
+    auto* psp = find<qt::ListViewWidget>("Psp");
+    ASSERT_GT(psp->model()->rowCount(), 5);
+    EXPECT_EQ(psp->model()->index(0, 2).data().toString().toStdString(), "FUJITSU MPG3204AT E");
+    EXPECT_EQ(window().findChild<QLabel*>("HdPanel.0")->text().toStdString(), "FUJITSU MPG3204AT E");
+}
+
+TEST_F(Gui, F3ResetsOnlyInPio) {
+    size_t before = commandsAt(0x170);
+    QTest::mouseClick(find<QRadioButton>("APIRg.0"), Qt::LeftButton);
+    before = commandsAt(0x170);
+    QTest::keyClick(&window(), Qt::Key_F3);
+    EXPECT_EQ(commandsAt(0x170), before) << "F3 does nothing in API mode";
+    QTest::mouseClick(find<QRadioButton>("APIRg.1"), Qt::LeftButton);
+    ASSERT_EQ(app().session.accessMode, access::AccessMode::Pio);
+    QTest::keyClick(&window(), Qt::Key_F3);
+    auto& log = app().form.log.StringLog;
+    EXPECT_EQ(log.cell(log.rowCount() - 1, 3), "Reset OK");
+}
+
+TEST_F(Gui, RegisterLampsFollowTheDrive) {
+    waitMs(120); // the 20 ms panel timer runs
+    auto* drdy = find<qt::LampWidget>("LampDRDY");
+    auto* busy = find<qt::LampWidget>("LampBUSY");
+    auto& status = app().form.registers.status;
+    auto modelColour = [](const form::RegisterLamp& lamp) {
+        form::Colour c = lamp.shape.colour();
+        return QColor(int(c >> 16 & 0xFF), int(c >> 8 & 0xFF), int(c & 0xFF));
+    };
+    EXPECT_EQ(drdy->brush(), modelColour(status[1]));
+    EXPECT_NE(status[1].shape.colour(), form::colours::Black) << "a ready drive lights DRDY";
+    EXPECT_NE(status[1].shape.colour(), form::colours::Grey);
+    QColor idle = busy->brush();
+    // A command the drive never finishes: BUSY lights.
+    program->lab()->channelAt(0x170)->device(0)->faults.stuckBusy = true;
+    app().env.ports.outb(0x177, 0xE7);
+    waitMs(120);
+    EXPECT_NE(busy->brush(), idle);
+    EXPECT_EQ(busy->brush(), modelColour(status[0]));
+    EXPECT_EQ(find<QLabel>("StatusRegLabel")->text().toStdString(), app().form.registers.StatusRegLabel.caption());
+    EXPECT_EQ(app().form.registers.StatusRegLabel.caption().substr(0, 1), "D") << "BSY and DRDY: D0h";
+}
+
+TEST_F(Gui, TestsPageGivesTheJumpControlTheFocusEveryTime) {
+    window().activateWindow();
+    (void)QTest::qWaitForWindowActive(&window());
+    for (int round = 0; round < 2; ++round) {
+        window().pages()->setCurrentIndex(round == 0 ? 2 : 0);
+        window().pages()->setCurrentIndex(2);
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), window().widget("Qn")) << round;
+        find<QLineEdit>("StartLbaEdit")->setFocus();
+        QApplication::processEvents();
+    }
+}
+
+TEST_F(Gui, ScreenshotWritesEveryPage) {
+    ASSERT_TRUE(program->writeScreenshots(dir.path() + "shots"));
+    for (int i = 0; i < 5; ++i) {
+        QImage page(QString::fromStdString(dir.path() + "shots/page-" + std::to_string(i) + ".png"));
+        ASSERT_FALSE(page.isNull()) << i;
+        EXPECT_EQ(page.width(), window().width());
+        EXPECT_EQ(page.height(), window().height());
+    }
+    EXPECT_GT(find<qt::ListViewWidget>("Psp")->model()->rowCount(), 5) << "the pictures show a read passport";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
