@@ -1,6 +1,7 @@
 #include "qt/BlockMapWidget.h"
 
 #include "qt/Binder.h"
+#include "qt/QtColour.h"
 
 #include <QContextMenuEvent>
 #include <QPainter>
@@ -11,10 +12,7 @@ namespace korvane::qt {
 BlockMapWidget::BlockMapWidget(form::StringGrid& grid, QWidget* parent) : QAbstractScrollArea(parent), grid_(grid) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    viewport()->setAutoFillBackground(true);
-    QPalette p = viewport()->palette();
-    p.setColor(QPalette::Window, Qt::white);
-    viewport()->setPalette(p);
+    whiteViewport(this);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
 }
 

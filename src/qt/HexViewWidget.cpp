@@ -1,6 +1,7 @@
 #include "qt/HexViewWidget.h"
 
 #include "qt/Binder.h"
+#include "qt/QtColour.h"
 #include "qt/DosCodePage.h"
 
 #include <QFontDatabase>
@@ -16,10 +17,7 @@ HexViewWidget::HexViewWidget(form::HexView& model, QWidget* parent) : QAbstractS
     setFont(f);
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    viewport()->setAutoFillBackground(true);
-    QPalette p = viewport()->palette();
-    p.setColor(QPalette::Window, Qt::white);
-    viewport()->setPalette(p);
+    whiteViewport(this);
     setMinimumWidth(charColumnX(kBytesPerRow) + verticalScrollBar()->sizeHint().width() + 4);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
 }

@@ -132,6 +132,10 @@ void MainWindow::row(QBoxLayout* layout, QWidget* parent, std::initializer_list<
     layout->addLayout(line);
 }
 
+void MainWindow::column(QBoxLayout* layout, QWidget* parent, std::initializer_list<form::Control*> controls) {
+    for (form::Control* c : controls) layout->addWidget(make(*c, parent));
+}
+
 void MainWindow::applyFont() {
     // Tahoma where it is installed, else the closest narrow sans face; bold, 13 pixels.
     bool tahoma = QFontDatabase::families().contains("Tahoma");

@@ -61,6 +61,8 @@ private:
     QWidget* panel(form::Control& p, QWidget* parent);
     // A row of controls in a layout.
     void row(QBoxLayout* layout, QWidget* parent, std::initializer_list<form::Control*> controls, bool stretch = true);
+    // Controls one under another (or one after another in a row layout), without a stretch.
+    void column(QBoxLayout* layout, QWidget* parent, std::initializer_list<form::Control*> controls);
     void bindWindow(form::Window& model, QWidget* window);
     void applyFont();
     void applyGroupStyle(bool classic);

@@ -85,9 +85,7 @@ QWidget* MainWindow::buildCommandColumn() {
     auto* v = compact(new QVBoxLayout(w));
     v->addWidget(make(c.BreakBtn, w));
     row(v, w, {&c.BreakLed});
-    for (Control* b : {static_cast<Control*>(&c.StopBtn), static_cast<Control*>(&c.RecBtn),
-                       static_cast<Control*>(&c.ResetBtn)})
-        v->addWidget(make(*b, w));
+    column(v, w, {&c.StopBtn, &c.RecBtn, &c.ResetBtn});
     v->addWidget(make(c.GIF, w));
     row(v, w, {&c.RdLed, &c.RdLabel});
     row(v, w, {&c.WrtLed, &c.WrtLabel});
@@ -134,10 +132,7 @@ QWidget* MainWindow::buildLogPanel() {
     QWidget* side = panel(l.Panel4, w);
     side->setFixedWidth(96);
     auto* v = compact(new QVBoxLayout(side), 1);
-    for (Control* c : {static_cast<Control*>(&l.biglbaChk), static_cast<Control*>(&l.DrdyChk),
-                       static_cast<Control*>(&l.SoundChk), static_cast<Control*>(&l.ApiNumberLabel),
-                       static_cast<Control*>(&l.ApiNumberEdit), static_cast<Control*>(&l.ClsBtn)})
-        v->addWidget(make(*c, side));
+    column(v, side, {&l.biglbaChk, &l.DrdyChk, &l.SoundChk, &l.ApiNumberLabel, &l.ApiNumberEdit, &l.ClsBtn});
     v->addStretch(1);
     h->addWidget(side);
     return w;
@@ -212,15 +207,11 @@ QWidget* MainWindow::buildStandardPage() {
     seekLayout->addWidget(make(sk.SeekTmprtLed, seek), 0, 3);
     seekLayout->addWidget(make(sk.TermoCtrlBox, seek), 0, 4);
     auto* range = new QHBoxLayout;
-    for (Control* c : {static_cast<Control*>(&sk.SeekStartLbaEdit), static_cast<Control*>(&sk.Button2),
-                       static_cast<Control*>(&sk.SeekEndLbaEdit), static_cast<Control*>(&sk.Button4)})
-        range->addWidget(make(*c, seek));
+    column(range, seek, {&sk.SeekStartLbaEdit, &sk.Button2, &sk.SeekEndLbaEdit, &sk.Button4});
     seekLayout->addLayout(range, 1, 0, 1, 5);
     QWidget* aam = panel(sk.AamPanel, seek);
     auto* aamLayout = compact(new QHBoxLayout(aam), 1);
-    for (Control* c : {static_cast<Control*>(&sk.AAMLed), static_cast<Control*>(&sk.AAMTrack),
-                       static_cast<Control*>(&sk.AAMMinBtn), static_cast<Control*>(&sk.AAMOffBtn)})
-        aamLayout->addWidget(make(*c, aam));
+    column(aamLayout, aam, {&sk.AAMLed, &sk.AAMTrack, &sk.AAMMinBtn, &sk.AAMOffBtn});
     seekLayout->addWidget(aam, 2, 0, 1, 5);
     seekLayout->addWidget(make(sk.SeekModeGrp, seek), 3, 0, 2, 2);
     seekLayout->addWidget(make(sk.LimitLabel, seek), 3, 2);
@@ -249,9 +240,7 @@ QWidget* MainWindow::buildSmartPage() {
     auto* middle = compact(new QVBoxLayout, 0);
     QGroupBox* timer = group(s.timer.SmartTimerGrp, page);
     auto* tl = framed(new QHBoxLayout(timer));
-    for (Control* c : {static_cast<Control*>(&s.timer.NumberEdit8), static_cast<Control*>(&s.timer.SmTimerChk),
-                       static_cast<Control*>(&s.timer.SmTimerLED)})
-        tl->addWidget(make(*c, timer));
+    column(tl, timer, {&s.timer.NumberEdit8, &s.timer.SmTimerChk, &s.timer.SmTimerLED});
     middle->addWidget(timer);
     QGroupBox* control = group(s.control.SmartControlGrp, page);
     auto* cl = framed(new QGridLayout(control));
@@ -341,9 +330,7 @@ QWidget* MainWindow::buildTestsPage() {
     left->addWidget(progress);
     QWidget* directions = panel(t.DirectionPanel, page);
     auto* dl = compact(new QHBoxLayout(directions), 2);
-    for (Control* c : {static_cast<Control*>(&t.ImgFWD), static_cast<Control*>(&t.ImgREV),
-                       static_cast<Control*>(&t.ImgRND), static_cast<Control*>(&t.ImgBTF)})
-        dl->addWidget(make(*c, directions));
+    column(dl, directions, {&t.ImgFWD, &t.ImgREV, &t.ImgRND, &t.ImgBTF});
     dl->addStretch(1);
     left->addWidget(directions);
     row(left, page, {&t.ScanMbLed, &t.ScanPercentLed, &t.SpeedLed}, false);
@@ -391,9 +378,7 @@ QWidget* MainWindow::buildAdvancedPage() {
     auto* side = compact(new QVBoxLayout, 0);
     QGroupBox* cache = group(a.cache.CacheGrp, page);
     auto* cl = framed(new QVBoxLayout(cache)); // laid out in the side column below
-    for (Control* c : {static_cast<Control*>(&a.cache.RzBitBtn40), static_cast<Control*>(&a.cache.RzBitBtn41),
-                       static_cast<Control*>(&a.cache.CacheOFFbtn), static_cast<Control*>(&a.cache.RdCacheBtn)})
-        cl->addWidget(make(*c, cache));
+    column(cl, cache, {&a.cache.RzBitBtn40, &a.cache.RzBitBtn41, &a.cache.CacheOFFbtn, &a.cache.RdCacheBtn});
     side->addWidget(cache);
     QGroupBox* rpm = group(a.rpm.RpmGrp, page);
     auto* rl = framed(new QVBoxLayout(rpm));
@@ -434,10 +419,7 @@ QWidget* MainWindow::buildSetupPage() {
     auto& o = s.scanOptions;
     QGroupBox* scan = group(o.ScanOptGrp, page, false);
     auto* sl = framed(new QVBoxLayout(scan));
-    for (Control* c : {static_cast<Control*>(&o.SwapUpDnkeysChk), static_cast<Control*>(&o.EnaBrkInCyclChk),
-                       static_cast<Control*>(&o.lbasyncChk), static_cast<Control*>(&o.ResBetwLoopScanChk),
-                       static_cast<Control*>(&o.DontBlinkChk), static_cast<Control*>(&o.CorrTimHDDChk)})
-        sl->addWidget(make(*c, scan));
+    column(sl, scan, {&o.SwapUpDnkeysChk, &o.EnaBrkInCyclChk, &o.lbasyncChk, &o.ResBetwLoopScanChk, &o.DontBlinkChk, &o.CorrTimHDDChk});
     row(sl, scan, {&o.AutoRepQnChk, &o.QnRepTimeBox});
     row(sl, scan, {&o.LongReadLabel, &o.RzSpinEdit1});
     sl->addWidget(make(o.AdjustCpuChk, scan));
@@ -452,12 +434,7 @@ QWidget* MainWindow::buildSetupPage() {
     auto& p = s.presets;
     QGroupBox* presets = group(p.PresetsGrp, page, false);
     auto* pl = framed(new QVBoxLayout(presets));
-    for (Control* c : {static_cast<Control*>(&p.NonDestrChk), static_cast<Control*>(&p.PspDblChk),
-                       static_cast<Control*>(&p.DisClinPassChk), static_cast<Control*>(&p.NoRememberPrimaryChk),
-                       static_cast<Control*>(&p.ClassicStyleChk), static_cast<Control*>(&p.GrLinesChk),
-                       static_cast<Control*>(&p.RussianChk), static_cast<Control*>(&p.OnlyScsiPassChk),
-                       static_cast<Control*>(&p.NoDriveTypeChk)})
-        pl->addWidget(make(*c, presets));
+    column(pl, presets, {&p.NonDestrChk, &p.PspDblChk, &p.DisClinPassChk, &p.NoRememberPrimaryChk, &p.ClassicStyleChk, &p.GrLinesChk, &p.RussianChk, &p.OnlyScsiPassChk, &p.NoDriveTypeChk});
     row(pl, presets, {&p.ShowLogicalChk, &p.IgnoreFddChk});
     pl->addWidget(make(p.ApiTab1Chk, presets));
     grid->addWidget(presets, 1, 1, 2, 1);
@@ -480,9 +457,7 @@ QWidget* MainWindow::buildSetupPage() {
     auto* lastColumn = compact(new QHBoxLayout, 0);
     QGroupBox* ext = group(s.ext.ExtGrp, page, false);
     auto* el = framed(new QVBoxLayout(ext));
-    for (Control* c : {static_cast<Control*>(&s.ext.DSFChk), static_cast<Control*>(&s.ext.RSChk),
-                       static_cast<Control*>(&s.ext.PWSCHK), static_cast<Control*>(&s.ext.BDChk)})
-        el->addWidget(make(*c, ext));
+    column(el, ext, {&s.ext.DSFChk, &s.ext.RSChk, &s.ext.PWSCHK, &s.ext.BDChk});
     lastColumn->addWidget(ext);
     QGroupBox* sound = group(s.sound.SoundGrp, page, false);
     auto* snd = framed(new QVBoxLayout(sound));

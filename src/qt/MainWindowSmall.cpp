@@ -36,9 +36,7 @@ void MainWindow::buildSmallWindows() {
     auto* warn = new QWidget(nullptr, Qt::Dialog);
     auto& ww = f.writeWarn;
     auto* wl = new QVBoxLayout(warn);
-    for (Control* c : {static_cast<Control*>(&ww.Text1), static_cast<Control*>(&ww.Text2),
-                       static_cast<Control*>(&ww.Text3), static_cast<Control*>(&ww.Changed)})
-        wl->addWidget(make(*c, warn));
+    column(wl, warn, {&ww.Text1, &ww.Text2, &ww.Text3, &ww.Changed});
     row(wl, warn, {&ww.StartEdit, &ww.EndEdit});
     row(wl, warn, {&ww.OkBtn, &ww.CancelBtn, &ww.HelpBtn});
     bindWindow(ww, warn);

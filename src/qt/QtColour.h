@@ -2,6 +2,7 @@
 #include "form/Control.h"
 
 #include <QColor>
+#include <QAbstractScrollArea>
 #include <QString>
 #include <string>
 
@@ -16,6 +17,14 @@ inline QString groupTitle(const std::string& caption) { return qs(caption); }
 // Light text on dark panels.
 inline bool isDark(form::Colour c) {
     return !isDefault(c) && (((c >> 16) & 0xFF) * 299 + ((c >> 8) & 0xFF) * 587 + (c & 0xFF) * 114) / 1000 < 110;
+}
+
+// A scroll area that paints its own content on white.
+inline void whiteViewport(QAbstractScrollArea* area) {
+    area->viewport()->setAutoFillBackground(true);
+    QPalette p = area->viewport()->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    area->viewport()->setPalette(p);
 }
 
 } // namespace korvane::qt
