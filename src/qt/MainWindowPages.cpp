@@ -66,7 +66,10 @@ QWidget* MainWindow::buildHeader() {
         auto* old = box->layout();
         auto* across = new QHBoxLayout;
         across->setContentsMargins(4, 0, 4, 0);
-        while (old->count() > 0) across->addWidget(old->takeAt(0)->widget());
+        while (QLayoutItem* item = old->takeAt(0)) {
+            across->addWidget(item->widget());
+            delete item;
+        }
         delete old;
         box->setLayout(across);
     }
