@@ -12,6 +12,8 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <gtest/gtest.h>
 
 using namespace korvane;
@@ -143,6 +145,20 @@ TEST_F(Gui, TestsPageGivesTheJumpControlTheFocusEveryTime) {
         find<QLineEdit>("StartLbaEdit")->setFocus();
         QApplication::processEvents();
     }
+}
+
+TEST_F(Gui, HintsShowOnlyWhileTheBoxIsChecked) {
+    auto* box = find<QCheckBox>("PCIAllDevChk");
+    auto ask = [&] {
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), box->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(box, &help);
+        QApplication::processEvents();
+        return QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string();
+    };
+    EXPECT_EQ(ask(), "");
+    app().form.header.HintsChk.setChecked(true, form::Origin::User);
+    EXPECT_EQ(ask(), "Search all PCI/AGP devices");
+    QToolTip::hideText();
 }
 
 TEST_F(Gui, ScreenshotWritesEveryPage) {
