@@ -1,4 +1,5 @@
 #include "app/gui/GuiProgram.h"
+#include "qt/BlockMapWidget.h"
 #include "qt/LampWidget.h"
 #include "qt/ListViewWidget.h"
 #include "support/TestApp.h"
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolTip>
@@ -159,6 +161,24 @@ TEST_F(Gui, HintsShowOnlyWhileTheBoxIsChecked) {
     app().form.header.HintsChk.setChecked(true, form::Origin::User);
     EXPECT_EQ(ask(), "Search all PCI/AGP devices");
     QToolTip::hideText();
+}
+
+TEST_F(Gui, BlockMapPaintsOnlyTheRowsInView) {
+    auto& grid = app().form.tests.Grid;
+    window().pages()->setCurrentIndex(2);
+    grid.resize(30, 200000, '1'); // six million blocks
+    grid.setCell(5'999'999, '6');
+    auto* map = find<qt::BlockMapWidget>("Grid");
+    map->viewport()->repaint();
+    int inView = map->viewport()->height() / qt::BlockMapWidget::kCell + 2;
+    EXPECT_GT(map->lastPaintedRows(), 0);
+    EXPECT_LE(map->lastPaintedRows(), inView);
+    // A changed cell repaints its own square only.
+    map->verticalScrollBar()->setValue(map->verticalScrollBar()->maximum());
+    QApplication::processEvents(); // the scrolled view is painted whole
+    grid.setCell(5'999'970, 'R'); // the first cell of the last row
+    QApplication::processEvents();
+    EXPECT_LE(map->lastPaintedRows(), 1);
 }
 
 TEST_F(Gui, ScreenshotWritesEveryPage) {
