@@ -12,6 +12,19 @@ using platform::ScsiRequest;
 
 namespace {
 
+platform::TaskFile taskFile(uint8_t features, uint8_t count, uint8_t lbaLow, uint8_t lbaMid, uint8_t lbaHigh,
+                            uint8_t device, uint8_t command) {
+    platform::TaskFile regs;
+    regs.features = features;
+    regs.count = count;
+    regs.lbaLow = lbaLow;
+    regs.lbaMid = lbaMid;
+    regs.lbaHigh = lbaHigh;
+    regs.device = device;
+    regs.command = command;
+    return regs;
+}
+
 std::string trim(const std::string& s) {
     size_t b = s.find_first_not_of(' ');
     if (b == std::string::npos) return {};
@@ -104,14 +117,7 @@ bool ApiAccess::apiSmartCommandAnyDrive(uint8_t number, uint32_t dataSize, uint8
                                         uint8_t lbaLow, uint8_t lbaMid, uint8_t lbaHigh, uint8_t device,
                                         uint8_t command) {
     if (session_.accessMode != AccessMode::Api) return false;
-    platform::TaskFile regs;
-    regs.features = features;
-    regs.count = count;
-    regs.lbaLow = lbaLow;
-    regs.lbaMid = lbaMid;
-    regs.lbaHigh = lbaHigh;
-    regs.device = device;
-    regs.command = command;
+    platform::TaskFile regs = taskFile(features, count, lbaLow, lbaMid, lbaHigh, device, command);
     return smartCommand(number, dataSize, regs);
 }
 
@@ -122,14 +128,7 @@ bool ApiAccess::apiIdePassThrough(uint32_t dataSize, uint8_t features, uint8_t c
     if (!h) return false;
     dataSize = std::min<uint32_t>(dataSize, 0xFFFF - 12);
     std::fill(idePass_.begin(), idePass_.begin() + dataSize + 12, 0);
-    platform::TaskFile regs;
-    regs.features = features;
-    regs.count = count;
-    regs.lbaLow = lbaLow;
-    regs.lbaMid = lbaMid;
-    regs.lbaHigh = lbaHigh;
-    regs.device = device;
-    regs.command = command;
+    platform::TaskFile regs = taskFile(features, count, lbaLow, lbaMid, lbaHigh, device, command);
     uint8_t* head = idePass_.data();
     const uint8_t in[8] = {features, count, lbaLow, lbaMid, lbaHigh, device, command, 0};
     std::memcpy(head, in, 8);

@@ -120,17 +120,20 @@ void AtaDevice::cmdDiagnostic() {
     });
 }
 
+// A transfer beyond the addressable sectors ends in IDNF with the address reported.
+bool AtaDevice::refusedAsOutOfRange(uint64_t lba, uint32_t n) {
+    if (lba != UINT64_MAX && lba + n <= addressLimit()) return false;
+    busyThen(uint64_t(profile_.commandOverheadUs) * 1000, [this, lba] {
+        setResultLba(lba == UINT64_MAX ? 0 : lba);
+        complete(error::IDNF);
+    });
+    return true;
+}
+
 void AtaDevice::cmdReadSectors() {
     uint64_t lba = commandLba();
     uint32_t n = commandCount();
-    uint64_t overhead = uint64_t(profile_.commandOverheadUs) * 1000;
-    if (lba == UINT64_MAX || lba + n > addressLimit()) {
-        busyThen(overhead, [this, lba] {
-            setResultLba(lba == UINT64_MAX ? 0 : lba);
-            complete(error::IDNF);
-        });
-        return;
-    }
+    if (refusedAsOutOfRange(lba, n)) return;
     uint64_t total = spinUpNs() + timing_.access(lba, n, time_.nowNs(), lookAhead_);
     uint64_t per = std::min<uint64_t>(total / n, timing_.revolutionNs());
     readSectorStep(lba, n, total - per * (n - 1), per);
@@ -192,14 +195,7 @@ void AtaDevice::writeSectorStep(uint64_t lba, uint32_t left, uint64_t waitNs, ui
 void AtaDevice::cmdVerify() {
     uint64_t lba = commandLba();
     uint32_t n = commandCount();
-    uint64_t overhead = uint64_t(profile_.commandOverheadUs) * 1000;
-    if (lba == UINT64_MAX || lba + n > addressLimit()) {
-        busyThen(overhead, [this, lba] {
-            setResultLba(lba == UINT64_MAX ? 0 : lba);
-            complete(error::IDNF);
-        });
-        return;
-    }
+    if (refusedAsOutOfRange(lba, n)) return;
     uint64_t t = spinUpNs() + timing_.access(lba, n, time_.nowNs(), lookAhead_);
     for (uint32_t i = 0; i < n; ++i) {
         uint8_t e = sectorReadError(lba + i, t, true);

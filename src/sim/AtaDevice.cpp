@@ -345,10 +345,17 @@ uint32_t systemErrorOf(uint8_t errorBits) {
 }
 } // namespace
 
-uint32_t AtaDevice::mediaRead(uint64_t lba, uint32_t count, uint8_t* out) {
+// Why a disk-device transfer cannot start at all (0 when it can).
+uint32_t AtaDevice::mediaRefusal(uint64_t lba, uint32_t count, bool writing) const {
     if (!onBus()) return syserr::NotReady;
     if (security_.locked()) return syserr::IoDevice;
+    if (writing && profile_.writeProtected) return syserr::WriteProtect;
     if (lba + count > currentMax_) return syserr::SectorNotFound;
+    return 0;
+}
+
+// Reads the sectors' error state as the media would, taking the time it takes; the first error wins.
+uint32_t AtaDevice::mediaCheck(uint64_t lba, uint32_t count) {
     uint64_t t = spinUpNs() + timing_.access(lba, count, time_.nowNs(), lookAhead_);
     uint32_t result = 0;
     for (uint32_t i = 0; i < count && result == 0; ++i) {
@@ -356,15 +363,18 @@ uint32_t AtaDevice::mediaRead(uint64_t lba, uint32_t count, uint8_t* out) {
         if (e) result = systemErrorOf(e);
     }
     time_.passUntil(time_.nowNs() + t);
+    return result;
+}
+
+uint32_t AtaDevice::mediaRead(uint64_t lba, uint32_t count, uint8_t* out) {
+    if (uint32_t refused = mediaRefusal(lba, count, false)) return refused;
+    uint32_t result = mediaCheck(lba, count);
     if (result == 0) store_.read(lba, count, out);
     return result;
 }
 
 uint32_t AtaDevice::mediaWrite(uint64_t lba, uint32_t count, const uint8_t* in) {
-    if (!onBus()) return syserr::NotReady;
-    if (security_.locked()) return syserr::IoDevice;
-    if (profile_.writeProtected) return syserr::WriteProtect;
-    if (lba + count > currentMax_) return syserr::SectorNotFound;
+    if (uint32_t refused = mediaRefusal(lba, count, true)) return refused;
     uint64_t t = spinUpNs() + timing_.access(lba, count, time_.nowNs(), false);
     uint32_t result = 0;
     size_t size = store_.sectorSize();
@@ -377,17 +387,8 @@ uint32_t AtaDevice::mediaWrite(uint64_t lba, uint32_t count, const uint8_t* in) 
 }
 
 uint32_t AtaDevice::mediaVerify(uint64_t lba, uint32_t count) {
-    if (!onBus()) return syserr::NotReady;
-    if (security_.locked()) return syserr::IoDevice;
-    if (lba + count > currentMax_) return syserr::SectorNotFound;
-    uint64_t t = spinUpNs() + timing_.access(lba, count, time_.nowNs(), lookAhead_);
-    uint32_t result = 0;
-    for (uint32_t i = 0; i < count && result == 0; ++i) {
-        uint8_t e = sectorReadError(lba + i, t, true);
-        if (e) result = systemErrorOf(e);
-    }
-    time_.passUntil(time_.nowNs() + t);
-    return result;
+    if (uint32_t refused = mediaRefusal(lba, count, false)) return refused;
+    return mediaCheck(lba, count);
 }
 
 bool AtaDevice::execute(TaskFile& regs, uint8_t* data, uint32_t bytes, bool dataOut) {

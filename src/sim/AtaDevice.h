@@ -101,7 +101,12 @@ private:
     uint32_t commandCount() const;
     uint64_t addressLimit() const;
     void setResultLba(uint64_t lba);
+    bool refusedAsOutOfRange(uint64_t lba, uint32_t n);
     uint64_t spinUpNs();
+
+    // The disk-device face's transfer checks.
+    uint32_t mediaRefusal(uint64_t lba, uint32_t count, bool writing) const;
+    uint32_t mediaCheck(uint64_t lba, uint32_t count);
 
     // Media rules shared by both faces: the error bits for one sector, and its extra time.
     uint8_t sectorReadError(uint64_t lba, uint64_t& extraNs, bool countPending);

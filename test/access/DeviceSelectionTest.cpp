@@ -229,7 +229,9 @@ TEST_F(Selection, Lba48OffWarnsForLargeDrivesAndNarrowsBlockSizes) {
         EXPECT_FALSE(app.session.lba48);
         EXPECT_EQ(t.lastMessage(), c.line);
         ASSERT_EQ(beeps.size(), c.beeps);
-        if (c.beeps) EXPECT_EQ(beeps[0], std::make_pair(uint16_t(500), uint32_t(200)));
+        if (c.beeps) {
+            EXPECT_EQ(beeps[0], std::make_pair(uint16_t(500), uint32_t(200)));
+        }
         EXPECT_EQ(blockSizes().size(), 5u);
         EXPECT_EQ(f.tests.ScBlockSizeBox.text(), "256");
     }
