@@ -221,11 +221,10 @@ QWidget* makeTrackBar(form::TrackBar& m, QWidget* parent) {
         if (v != m.position()) m.setPosition(v, Origin::User);
         if (w->value() != m.position()) w->setValue(m.position());
     });
-    bindCommon(w, m, [w, &m](Prop p) {
+    bindCommon(w, m, [w, &m](Prop) {
         QSignalBlocker quiet(w);
         w->setRange(m.min(), m.max());
         w->setValue(m.position());
-        (void)p;
     });
     return w;
 }
@@ -243,7 +242,7 @@ QWidget* makeMeter(form::Meter& m, QWidget* parent) {
 
 QWidget* makeDateTimeEdit(form::DateTimeEdit& m, QWidget* parent) {
     auto* w = new QTimeEdit(parent);
-    w->setDisplayFormat(qs(m.format()).replace("mm", "mm").replace("H", "H"));
+    w->setDisplayFormat(qs(m.format())); // "H:mm" reads the same in Qt
     QObject::connect(w, &QTimeEdit::timeChanged, w, [&m](const QTime& t) {
         double frac = (t.hour() * 60 + t.minute()) / 1440.0;
         if (std::abs(frac - (m.value() - std::floor(m.value()))) > 1e-9) m.setValue(std::floor(m.value()) + frac, Origin::User);
