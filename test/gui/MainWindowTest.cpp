@@ -192,6 +192,15 @@ TEST_F(Gui, ScreenshotWritesEveryPage) {
     EXPECT_GT(find<qt::ListViewWidget>("Psp")->model()->rowCount(), 5) << "the pictures show a read passport";
 }
 
+TEST(QtDialogsFilter, PairsBecomeQtFiltersAndTheIndexPicksOne) {
+    QString picked;
+    EXPECT_EQ(qt::QtDialogs::qtFilter("Binary files|*.bin|All files|*.*", 2, &picked).toStdString(),
+              "Binary files (*.bin);;All files (*.*)");
+    EXPECT_EQ(picked.toStdString(), "All files (*.*)");
+    EXPECT_EQ(qt::QtDialogs::qtFilter("Logs|*.txt;*.log", 1, &picked).toStdString(), "Logs (*.txt *.log)");
+    EXPECT_EQ(qt::QtDialogs::qtFilter("", 0, nullptr).toStdString(), "");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
