@@ -4,7 +4,12 @@
 #include "qt/ListViewWidget.h"
 #include "support/TestApp.h"
 
+#include "form/Timer.h"
+#include "qt/QtUiThread.h"
+
 #include <QApplication>
+#include <atomic>
+#include <thread>
 #include <QCheckBox>
 #include <QImage>
 #include <QLabel>
@@ -190,6 +195,44 @@ TEST_F(Gui, ScreenshotWritesEveryPage) {
         EXPECT_EQ(page.height(), window().height());
     }
     EXPECT_GT(find<qt::ListViewWidget>("Psp")->model()->rowCount(), 5) << "the pictures show a read passport";
+}
+
+TEST(QtUiThreadTest, WorkerStepsRunOnTheUiThreadAndShutdownReleasesWaiters) {
+    qt::QtUiThread ui;
+    std::atomic<bool> ranOnUi{false}, workerDone{false};
+    std::thread worker([&] {
+        ui.invoke([&] { ranOnUi = ui.isUiThread(); });
+        workerDone = true;
+    });
+    for (int i = 0; i < 200 && !workerDone; ++i) {
+        ui.processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    worker.join();
+    EXPECT_TRUE(ranOnUi);
+    // A worker waiting on a step that will never run (the loop is not turning) is let go at shutdown.
+    std::atomic<bool> released{false};
+    std::thread late([&] {
+        ui.invoke([] {});
+        released = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(released);
+    ui.shutdown();
+    late.join();
+    EXPECT_TRUE(released);
+    // Timers follow their models.
+    form::Timer timer("T", 10, false);
+    int ticks = 0;
+    timer.onTimer = [&] { ++ticks; };
+    qt::QtUiThread ui2;
+    ui2.addTimer(timer);
+    QTest::qWait(50);
+    EXPECT_EQ(ticks, 0) << "a disabled timer stays quiet";
+    timer.setEnabled(true);
+    QTest::qWait(80);
+    EXPECT_GT(ticks, 0);
+    ui2.removeTimer(timer);
 }
 
 TEST(QtDialogsFilter, PairsBecomeQtFiltersAndTheIndexPicksOne) {
