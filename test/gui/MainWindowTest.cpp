@@ -235,6 +235,25 @@ TEST(QtUiThreadTest, WorkerStepsRunOnTheUiThreadAndShutdownReleasesWaiters) {
     ui2.removeTimer(timer);
 }
 
+TEST(GuiOptions, LabByDefaultHostForDevicesAndUsageErrors) {
+    std::string error;
+    auto plain = app::parseGuiOptions({}, error);
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(plain->host);
+    EXPECT_EQ(plain->simProfile, "default");
+    auto devices = app::parseGuiOptions({"--device", "a.img", "--device", "b.img", "--screenshot", "out"}, error);
+    ASSERT_TRUE(devices);
+    EXPECT_TRUE(devices->host);
+    EXPECT_EQ(devices->devices, (std::vector<std::string>{"a.img", "b.img"}));
+    EXPECT_EQ(devices->screenshotDir, "out");
+    EXPECT_EQ(app::parseGuiOptions({"--sim=single"}, error)->simProfile, "single");
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--sim=nowhere"}, {"--device"}, {"--frob"}, {"--ini"}}) {
+        error.clear();
+        EXPECT_FALSE(app::parseGuiOptions(bad, error)) << bad[0];
+        EXPECT_FALSE(error.empty());
+    }
+}
+
 TEST(QtDialogsFilter, PairsBecomeQtFiltersAndTheIndexPicksOne) {
     QString picked;
     EXPECT_EQ(qt::QtDialogs::qtFilter("Binary files|*.bin|All files|*.*", 2, &picked).toStdString(),
