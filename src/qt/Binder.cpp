@@ -78,6 +78,21 @@ private:
     form::Control& control_;
 };
 
+// A click on a widget that has no click of its own (labels, read-outs) reaches the model.
+class ClickForwarder : public QObject {
+public:
+    ClickForwarder(QWidget* w, std::function<void()> click) : QObject(w), click_(std::move(click)) {
+        w->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::MouseButtonPress) click_();
+        return false;
+    }
+
+private:
+    std::function<void()> click_;
+};
+
 void setFontColour(QWidget* w, form::Colour c) {
     QPalette p = w->palette();
     QColor colour = isDefault(c) ? QWidget().palette().color(QPalette::WindowText) : toQColor(c);
@@ -111,6 +126,7 @@ QWidget* makeCheckBox(form::CheckBox& m, QWidget* parent) {
 
 QWidget* makeLabel(form::Label& m, QWidget* parent) {
     auto* w = new QLabel(qs(m.caption()), parent);
+    new ClickForwarder(w, [&m] { m.click(); });
     bindCommon(w, m, [w, &m](Prop p) {
         if (p == Prop::Caption || p == Prop::Content) w->setText(qs(m.caption()));
     });
@@ -119,6 +135,7 @@ QWidget* makeLabel(form::Label& m, QWidget* parent) {
 
 QWidget* makeLed(form::Led& m, QWidget* parent) {
     auto* w = new LedDisplay(parent);
+    new ClickForwarder(w, [&m] { m.click(); });
     bindCommon(w, m, [w, &m](Prop p) {
         if (p == Prop::Caption || p == Prop::Content) w->setText(qs(m.caption()));
         if (p == Prop::FontColour || p == Prop::Content) w->setTextColour(m.fontColour());

@@ -21,6 +21,11 @@ void MainWindow::buildSmallWindows() {
     auto& f = app_.form;
 
     auto* monitor = new QWidget(nullptr, Qt::Tool);
+    monitor->setAutoFillBackground(true);
+    QPalette dark = monitor->palette();
+    dark.setColor(QPalette::Window, QColor(16, 16, 16));
+    dark.setColor(QPalette::WindowText, QColor(200, 200, 200));
+    monitor->setPalette(dark);
     auto& rm = f.registryMonitor;
     auto* ml = new QGridLayout(monitor);
     const char* names[] = {"Error", "Count", "LBA low", "LBA mid", "LBA high", "Device", "Status"};

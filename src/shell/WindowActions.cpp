@@ -25,6 +25,17 @@ WindowActions::WindowActions(App& app) : app_(app) {
         jump.setFocus(true);
     };
     f.header.HexBtn.onClick = [this] { showBufferView(); };
+    // A click anywhere on the register panel shows or hides the Registry Monitor.
+    auto toggle = [this] { toggleRegistryMonitor(); };
+    for (auto& lamp : f.registers.status) lamp.shape.onClick = lamp.label.onClick = toggle;
+    for (auto& lamp : f.registers.error) lamp.shape.onClick = lamp.label.onClick = toggle;
+    f.registers.StatusRegLabel.onClick = f.registers.ErrorRegLabel.onClick = toggle;
+    f.registryMonitor.FontColourGrp.onClick = [this] {
+        auto& monitor = app_.form.registryMonitor;
+        form::Colour c = monitor.FontColourGrp.itemIndex() == 1 ? colours::Yellow : colours::Lime;
+        for (auto& label : monitor.R) label.setFontColour(c);
+    };
+    f.registryMonitor.FontColourGrp.onClick(); // green to begin with
     f.setup.presets.ClassicStyleChk.onClick = [this] {
         if (onGroupStyle) onGroupStyle(app_.form.setup.presets.ClassicStyleChk.checked());
     };
@@ -61,6 +72,16 @@ void WindowActions::functionKey(int n) {
         f.smart.monitor.SmartBtn.click();
         break;
     default: break;
+    }
+}
+
+void WindowActions::toggleRegistryMonitor() {
+    auto& monitor = app_.form.registryMonitor;
+    if (monitor.visible()) {
+        monitor.close();
+    } else {
+        monitor.show();
+        app_.pio.updateRegisterMonitor();
     }
 }
 

@@ -17,6 +17,8 @@ public:
 
     // F1 ... F9; other numbers do nothing.
     void functionKey(int n);
+    // A click on the register panel.
+    void toggleRegistryMonitor();
     // The "HEX" button and F8.
     void showBufferView();
     // RdWrTimer, every 50 ms.

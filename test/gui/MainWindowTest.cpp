@@ -141,6 +141,18 @@ TEST_F(Gui, RegisterLampsFollowTheDrive) {
     EXPECT_EQ(app().form.registers.StatusRegLabel.caption().substr(0, 1), "D") << "BSY and DRDY: D0h";
 }
 
+TEST_F(Gui, ClickOnTheRegisterPanelShowsTheRegistryMonitor) {
+    QTest::mouseClick(find<QLabel>("LabDRDY"), Qt::LeftButton);
+    QWidget* monitor = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == "RegistryMonitor") monitor = top;
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_TRUE(monitor->isVisible());
+    EXPECT_EQ(monitor->findChild<QLabel*>("R7")->text().toStdString(), "50");
+    QTest::mouseClick(find<QLabel>("LabDRDY"), Qt::LeftButton);
+    EXPECT_FALSE(monitor->isVisible());
+}
+
 TEST_F(Gui, TestsPageGivesTheJumpControlTheFocusEveryTime) {
     window().activateWindow();
     (void)QTest::qWaitForWindowActive(&window());

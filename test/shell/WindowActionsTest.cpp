@@ -120,3 +120,20 @@ TEST(DisconnectWatch, AnEmptyChannelIsReportedOnce) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Window, RegisterPanelClickTogglesTheMonitorWithItsColours) {
+    auto& monitor = f.registryMonitor;
+    ASSERT_FALSE(monitor.visible());
+    EXPECT_EQ(monitor.R[0].fontColour(), Lime);
+    f.registers.status[1].label.click();
+    EXPECT_TRUE(monitor.visible());
+    EXPECT_EQ(monitor.R[6].caption(), "50") << "the status register of the ready secondary master";
+    monitor.FontColourGrp.setItemIndex(1, form::Origin::User);
+    EXPECT_EQ(monitor.R[3].fontColour(), form::colours::Yellow);
+    f.registers.ErrorRegLabel.click();
+    EXPECT_FALSE(monitor.visible());
+}
+
+} // namespace
