@@ -79,7 +79,7 @@ void WindowActions::toggleRegistryMonitor() {
     auto& monitor = app_.form.registryMonitor;
     if (monitor.visible()) {
         monitor.close();
-    } else {
+    } else if (app_.session.accessMode == AccessMode::Pio) { // the registers are PIO's own
         monitor.show();
         app_.pio.updateRegisterMonitor();
     }

@@ -134,6 +134,9 @@ TEST_F(Window, RegisterPanelClickTogglesTheMonitorWithItsColours) {
     EXPECT_EQ(monitor.R[3].fontColour(), form::colours::Yellow);
     f.registers.ErrorRegLabel.click();
     EXPECT_FALSE(monitor.visible());
+    f.header.APIRg.setItemIndex(0, form::Origin::User);
+    f.registers.status[0].shape.click();
+    EXPECT_FALSE(monitor.visible()) << "in API mode there are no registers to show";
 }
 
 } // namespace
