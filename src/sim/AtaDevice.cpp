@@ -103,18 +103,22 @@ void AtaDevice::beginDataOut(size_t size, std::function<void()> atEnd) {
     next_ = std::move(atEnd);
 }
 
+// After each data word: the disappearing-drive fault, and the end of the sector's phase.
+void AtaDevice::wordMoved() {
+    dataPos_ += 2;
+    if (faults.disappearAfterWords >= 0 && ++wordsMoved_ >= faults.disappearAfterWords) gone_ = true;
+    if (dataPos_ < data_.size()) return;
+    phase_ = Phase::Idle;
+    status_ = uint8_t(status_ & ~status::DRQ);
+    auto next = std::move(next_);
+    next_ = nullptr;
+    if (next) next();
+}
+
 uint16_t AtaDevice::readData() {
     if (phase_ != Phase::DataIn || dataPos_ + 1 >= data_.size() + 1) return 0xFFFF;
     uint16_t w = uint16_t(data_[dataPos_] | (dataPos_ + 1 < data_.size() ? data_[dataPos_ + 1] << 8 : 0));
-    dataPos_ += 2;
-    if (faults.disappearAfterWords >= 0 && ++wordsMoved_ >= faults.disappearAfterWords) gone_ = true;
-    if (dataPos_ >= data_.size()) {
-        phase_ = Phase::Idle;
-        status_ = uint8_t(status_ & ~status::DRQ);
-        auto next = std::move(next_);
-        next_ = nullptr;
-        if (next) next();
-    }
+    wordMoved();
     return w;
 }
 
@@ -122,15 +126,7 @@ void AtaDevice::writeData(uint16_t word) {
     if (phase_ != Phase::DataOut || dataPos_ >= data_.size()) return;
     data_[dataPos_] = uint8_t(word);
     if (dataPos_ + 1 < data_.size()) data_[dataPos_ + 1] = uint8_t(word >> 8);
-    dataPos_ += 2;
-    if (faults.disappearAfterWords >= 0 && ++wordsMoved_ >= faults.disappearAfterWords) gone_ = true;
-    if (dataPos_ >= data_.size()) {
-        phase_ = Phase::Idle;
-        status_ = uint8_t(status_ & ~status::DRQ);
-        auto next = std::move(next_);
-        next_ = nullptr;
-        if (next) next();
-    }
+    wordMoved();
 }
 
 void AtaDevice::setResetLine(bool asserted) {

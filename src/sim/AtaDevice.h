@@ -93,6 +93,7 @@ private:
     void beginDataIn(const uint8_t* bytes, size_t size, std::function<void()> atEnd);
     void beginDataOut(size_t size, std::function<void()> atEnd);
     void finishBusy();
+    void wordMoved();
     void powerCycle();
 
     // Addressing.
