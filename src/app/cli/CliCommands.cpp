@@ -151,11 +151,8 @@ int runPassport(CliContext& c) {
 // The API device list, as the list's columns read.
 int runDevices(CliContext& c) {
     auto& app = c.app;
-    if (app.session.accessMode != access::AccessMode::Api) {
-        if (!chooseMode(c, 0)) return 1;
-    } else {
-        app.deviceSelection.buildApiDeviceList();
-    }
+    // The switch to API builds the list; a start in API mode has built it already.
+    if (!chooseMode(c, 0)) return 1;
     app.eventLog.flush();
     auto& list = app.form.standard.api.ApiList;
     c.out << "\u2116\t   Size\t Note - click to refresh\tType\n";
