@@ -1,5 +1,6 @@
 #pragma once
 #include "access/ApiSectorPath.h"
+#include "access/CommandBracket.h"
 #include "access/DriveSession.h"
 #include "access/PioProtocol.h"
 #include "access/WorkerGate.h"
@@ -34,8 +35,8 @@ public:
     // "Break All": whatever runs stops at its next check; the indicator turns lime.
     void requestBreak();
     std::function<void()> onBreak;
-    void pauseWorkers() { gate_.pauseWorkers(); }
-    void resumeWorkers() { gate_.resumeWorkers(); }
+    // Every user-started command runs inside one: `auto bracket = commands.bracket();`.
+    [[nodiscard]] CommandBracket bracket() { return CommandBracket(gate_); }
     // Run by clearBreak too: the scan's pause and stop latches (the scan control sets it).
     std::function<void()> onClearBreak;
 

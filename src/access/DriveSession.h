@@ -39,6 +39,9 @@ struct DriveSession {
     bool primaryChannelAllowed = true;
     bool ntFamily = false;
     bool portDriverReady = false;
+    // Mirrors of "All sound" and "Bell", so a worker's beep never reads a control.
+    std::atomic<bool> soundEnabled{false};
+    std::atomic<bool> bellEnabled{false};
     // Set by the close handler: every PIO busy wait returns at once.
     std::atomic<bool> closing{false};
 

@@ -253,6 +253,8 @@ void PioProtocol::pioWriteWords(const uint16_t* words, size_t count) {
 // ------------------------------------------------------------------------------------------
 
 void PioProtocol::updateStatusPanel() {
+    // A worker's waits leave the panel to the UI thread's indicator timer.
+    if (!ui_.isUiThread()) return;
     auto& reg = form_.registers;
     uint8_t s = ports_.inb(session_.pioAltPort);
     auto lamp = [&](size_t i, bool on, form::Colour colour) {
@@ -291,6 +293,7 @@ void PioProtocol::updateStatusPanel() {
 }
 
 void PioProtocol::dimStatusPanel() {
+    if (!ui_.isUiThread()) return;
     for (auto& l : form_.registers.status) {
         l.shape.setColour(form::colours::Black);
         l.label.setFontColour(form::colours::Grey);
@@ -299,12 +302,13 @@ void PioProtocol::dimStatusPanel() {
 }
 
 void PioProtocol::lightStatusPanel() {
+    if (!ui_.isUiThread()) return;
     for (auto& l : form_.registers.status) l.label.setFontColour(form::colours::White);
     lastStatus_ = lastError_ = 0;
 }
 
 void PioProtocol::updateRegisterMonitor() {
-    if (!form_.registryMonitor.visible() || isBusy()) return;
+    if (!ui_.isUiThread() || !form_.registryMonitor.visible() || isBusy()) return;
     for (uint16_t r = 1; r <= 7; ++r) form_.registryMonitor.R[r - 1].setCaption(hex2(ports_.inb(base(r))));
 }
 
@@ -313,6 +317,7 @@ void PioProtocol::updateRegisterMonitor() {
 // ------------------------------------------------------------------------------------------
 
 void PioProtocol::powerProbe() {
+    if (!ui_.isUiThread()) return;
     uint8_t v = ports_.inb(base(0x16));
     form_.commands.PowerBtn.setFontColour(v == 0 ? form::colours::Red : form::colours::Yellow);
 }
@@ -320,7 +325,7 @@ void PioProtocol::powerProbe() {
 void PioProtocol::speakerBeep(uint16_t divisor, uint32_t ms) {
     processEvents();
     if (session_.ntFamily && !session_.portDriverReady) return;
-    if (!form_.setup.sound.AllSoundChk.checked()) return;
+    if (!session_.soundEnabled) return;
     ports_.outb(0x43, 0xB6);
     ports_.outb(0x42, uint8_t(divisor));
     ports_.outb(0x42, uint8_t(divisor >> 8));
@@ -331,7 +336,7 @@ void PioProtocol::speakerBeep(uint16_t divisor, uint32_t ms) {
 }
 
 void PioProtocol::bell() {
-    if (!form_.setup.sound.BellChk.checked()) return;
+    if (!session_.bellEnabled) return;
     for (uint16_t divisor : {300, 400, 500, 600, 700}) speakerBeep(divisor, 70);
 }
 

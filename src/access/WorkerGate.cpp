@@ -1,5 +1,7 @@
 #include "access/WorkerGate.h"
 
+#include <chrono>
+
 namespace korvane::access {
 
 void WorkerGate::started(Worker w) {
@@ -41,18 +43,27 @@ void WorkerGate::uiStep(Worker w, const std::function<void()>& fn) {
 
 void WorkerGate::pauseWorkers() {
     std::unique_lock lock(mutex_);
+    ++bracketDepth_;
     for (auto& s : workers_)
         if (s.running) s.bracketHold = true;
     // Wait until each running worker stands between two commands (or waits for the UI).
-    cv_.wait(lock, [&] {
+    auto allHeld = [&] {
         for (auto& s : workers_)
             if (s.running && s.bracketHold && !s.atHoldPoint && !s.inUiStep) return false;
         return true;
-    });
+    };
+    const bool onUi = ui_.isUiThread();
+    while (!cv_.wait_for(lock, std::chrono::milliseconds(2), allHeld)) {
+        if (!onUi) continue;
+        lock.unlock();
+        ui_.processEvents(); // timers, repaints and the workers' log lines go on
+        lock.lock();
+    }
 }
 
 void WorkerGate::resumeWorkers() {
     std::lock_guard lock(mutex_);
+    if (bracketDepth_ > 0 && --bracketDepth_ > 0) return;
     for (auto& s : workers_) s.bracketHold = false;
     cv_.notify_all();
 }
@@ -65,6 +76,7 @@ void WorkerGate::setUserPause(Worker w, bool paused) {
 
 void WorkerGate::releaseAll() {
     std::lock_guard lock(mutex_);
+    bracketDepth_ = 0;
     for (auto& s : workers_) s.bracketHold = s.userPause = false;
     cv_.notify_all();
 }

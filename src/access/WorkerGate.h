@@ -13,7 +13,8 @@ namespace korvane::access {
 // nothing until the step is done, and the end of the step is itself a hold point.
 class WorkerGate {
 public:
-    enum class Worker { Scan = 0, Seek = 1 };
+    enum class Worker { Scan = 0, Seek = 1, SelfTest = 2, Erase = 3 };
+    static constexpr size_t kWorkers = 4;
 
     explicit WorkerGate(form::UiThread& ui) : ui_(ui) {}
 
@@ -25,7 +26,8 @@ public:
     // Runs fn on the UI thread (the worker waits), then passes a hold point.
     void uiStep(Worker w, const std::function<void()>& fn);
 
-    // UI side: the command bracket. pause returns once every running worker is held.
+    // UI side: the command bracket. pause returns once every running worker is held, keeping the
+    // UI thread's events flowing meanwhile; brackets nest, and the outermost resume releases.
     void pauseWorkers();
     void resumeWorkers();
     // The user's Pause of a worker: it stays held through resumeWorkers until released here.
@@ -51,7 +53,8 @@ private:
     form::UiThread& ui_;
     mutable std::mutex mutex_;
     std::condition_variable cv_;
-    std::array<State, 2> workers_;
+    std::array<State, kWorkers> workers_;
+    int bracketDepth_ = 0;
 };
 
 } // namespace korvane::access

@@ -1,4 +1,6 @@
 #pragma once
+#include "form/ThreadAffinity.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -66,6 +68,7 @@ public:
 
 protected:
     void notify(Prop p) {
+        affinity_.check("control", name_);
         if (observer_) observer_(p);
     }
     template <class T> bool assign(T& field, T value, Prop p) {
@@ -87,6 +90,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     std::function<void(Prop)> observer_;
+    ThreadAffinity affinity_;
 };
 
 // A control used only as a container or decoration (panels, group boxes, splitters, pictures).

@@ -17,12 +17,15 @@ void HeadlessUiThread::invoke(const std::function<void()>& fn) {
         fn();
         return;
     }
-    std::unique_lock lock(mutex_);
-    if (stopped_) return;
-    bool done = false;
-    tasks_.push_back(Task{fn, &done});
-    cv_.notify_all();
-    cv_.wait(lock, [&] { return done || stopped_; });
+    std::shared_ptr<PendingStep> step;
+    {
+        std::lock_guard lock(mutex_);
+        if (stopped_) return;
+        step = pending_.add(fn);
+        tasks_.push_back(Task{nullptr, step});
+        cv_.notify_all();
+    }
+    step->wait([this] { return stopped_.load(); });
 }
 
 void HeadlessUiThread::post(std::function<void()> fn) {
@@ -42,12 +45,10 @@ void HeadlessUiThread::processEvents() {
             task = std::move(tasks_.front());
             tasks_.pop_front();
         }
-        task.fn();
-        if (task.done) {
-            std::lock_guard lock(mutex_);
-            *task.done = true;
-            cv_.notify_all();
-        }
+        if (task.step)
+            task.step->run();
+        else
+            task.fn();
     }
     fireDueTimers();
 }
@@ -62,13 +63,14 @@ void HeadlessUiThread::runUntil(const std::function<bool()>& done) {
 }
 
 void HeadlessUiThread::shutdown() {
-    std::lock_guard lock(mutex_);
-    stopped_ = true;
-    // Waiting workers are released; their steps are dropped, since the UI is going away.
-    for (auto& t : tasks_)
-        if (t.done) *t.done = true;
-    tasks_.clear();
-    cv_.notify_all();
+    {
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
+        tasks_.clear();
+        cv_.notify_all();
+    }
+    // Waiting workers are released; their queued steps never run, since the UI is going away.
+    pending_.wakeAll();
 }
 
 void HeadlessUiThread::addTimer(Timer& timer) {

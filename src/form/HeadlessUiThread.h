@@ -1,7 +1,9 @@
 #pragma once
+#include "form/PendingSteps.h"
 #include "form/UiThread.h"
 #include "platform/Clock.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -26,13 +28,14 @@ public:
 
     // Runs events until `done` returns true, sleeping briefly (in real time) when idle.
     void runUntil(const std::function<bool()>& done);
-    // After shutdown, invoke and post from workers return without running anything.
+    // After shutdown, invoke and post from workers return without running anything. A step that
+    // is running keeps its worker until it ends; steps still queued are dropped.
     void shutdown();
 
 private:
     struct Task {
-        std::function<void()> fn;
-        bool* done = nullptr;
+        std::function<void()> fn;              // a posted function, or
+        std::shared_ptr<PendingStep> step;     // a worker's synchronous step
     };
     struct TimerEntry {
         Timer* timer;
@@ -46,7 +49,8 @@ private:
     std::mutex mutex_;
     std::condition_variable cv_;
     std::deque<Task> tasks_;
-    bool stopped_ = false;
+    std::atomic<bool> stopped_{false};
+    PendingStepList pending_;
     std::vector<TimerEntry> timers_;
     bool firingTimers_ = false;
 };

@@ -104,7 +104,7 @@ bool PassportReader::saveBin() const {
 
 void PassportReader::passportButtonClick() {
     auto& f = c_.form;
-    c_.commands.pauseWorkers();
+    auto bracket = c_.commands.bracket();
     f.standard.passport.PASSBtn.setEnabled(false);
     f.commands.PasspBtn.setEnabled(false);
     bool refresh = refreshLba;
@@ -113,7 +113,6 @@ void PassportReader::passportButtonClick() {
     refreshLba = refresh;
     f.standard.passport.PASSBtn.setEnabled(true);
     f.commands.PasspBtn.setEnabled(true);
-    c_.commands.resumeWorkers();
 }
 
 void PassportReader::openBinClick() {

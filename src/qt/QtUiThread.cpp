@@ -4,37 +4,29 @@
 
 #include <QCoreApplication>
 #include <QTimer>
-#include <condition_variable>
-#include <mutex>
 
 namespace korvane::qt {
 
 QtUiThread::QtUiThread() = default;
 
 QtUiThread::~QtUiThread() {
-    stopped_ = true;
+    shutdown();
     for (auto& [model, timer] : timers_) model->setObserver(nullptr);
 }
 
 void QtUiThread::invoke(const std::function<void()>& fn) {
     if (isUiThread()) return fn();
     if (stopped_) return;
-    // Waits on our own condition rather than a blocking connection, so that shutdown releases
-    // a worker whose step will never run.
-    struct Step {
-        std::mutex m;
-        std::condition_variable cv;
-        bool done = false;
-    };
-    auto step = std::make_shared<Step>();
-    QMetaObject::invokeMethod(this, [fn, step] {
-        fn();
-        std::lock_guard lock(step->m);
-        step->done = true;
-        step->cv.notify_all();
-    }, Qt::QueuedConnection);
-    std::unique_lock lock(step->m);
-    while (!step->done && !stopped_) step->cv.wait_for(lock, std::chrono::milliseconds(50));
+    // Our own hand-over rather than a blocking connection, so that shutdown releases a worker
+    // whose step has not started; a step released that way never runs later.
+    auto step = pending_.add(fn);
+    QMetaObject::invokeMethod(this, [step] { step->run(); }, Qt::QueuedConnection);
+    step->wait([this] { return stopped_.load(); });
+}
+
+void QtUiThread::shutdown() {
+    stopped_ = true;
+    pending_.wakeAll();
 }
 
 void QtUiThread::post(std::function<void()> fn) {

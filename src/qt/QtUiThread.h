@@ -1,4 +1,5 @@
 #pragma once
+#include "form/PendingSteps.h"
 #include "form/UiThread.h"
 
 #include <QObject>
@@ -24,13 +25,15 @@ public:
     void addTimer(form::Timer& timer) override;
     void removeTimer(form::Timer& timer) override;
 
-    // After shutdown, steps from workers are dropped and invoke returns at once.
-    void shutdown() { stopped_ = true; }
+    // After shutdown, steps from workers are dropped and invoke returns at once; a step already
+    // running keeps its worker until it ends.
+    void shutdown();
 
 private:
     void schedule(form::Timer& timer);
 
     std::atomic<bool> stopped_{false};
+    form::PendingStepList pending_;
     bool firing_ = false;
     std::map<form::Timer*, QTimer*> timers_;
 };

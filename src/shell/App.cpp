@@ -4,7 +4,7 @@ namespace korvane::shell {
 
 App::App(AppEnvironment e)
     : env(std::move(e)),
-      eventLog(form, env.facts, env.clipboard, env.dialogs),
+      eventLog(form, env.ui, env.facts, env.clipboard, env.dialogs),
       timing(env.clock, clockState, session, logger()),
       clockControls(form, timing),
       settings(SettingsTargets{form, session, selection, startup, eventLog}, env.paths),

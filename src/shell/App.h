@@ -4,6 +4,7 @@
 #include "access/ClockState.h"
 #include "access/DeviceSelection.h"
 #include "access/DriveCommands.h"
+#include "access/JobRunner.h"
 #include "access/PioProtocol.h"
 #include "access/PortDriver.h"
 #include "access/WorkerGate.h"
@@ -74,6 +75,7 @@ public:
     access::WorkerGate gate;
     access::PioProtocol pio;
     access::DriveCommands commands;
+    access::JobRunner jobs{env.ui, gate, session, commands, pio, logger()};
     access::PortDriver portDriver;
     access::ApiAccess api;
     access::DeviceSelection deviceSelection;

@@ -9,9 +9,9 @@ namespace korvane::shell {
 
 using form::ListView;
 
-EventLog::EventLog(form::MainForm& form, platform::SystemFacts& facts, form::Clipboard& clipboard,
+EventLog::EventLog(form::MainForm& form, form::UiThread& ui, platform::SystemFacts& facts, form::Clipboard& clipboard,
                    form::Dialogs& dialogs)
-    : form_(form), panel_(form.log.StringLog), facts_(facts), clipboard_(clipboard), dialogs_(dialogs) {
+    : form_(form), panel_(form.log.StringLog), ui_(ui), facts_(facts), clipboard_(clipboard), dialogs_(dialogs) {
     panel_.cellColour = [this](size_t r, size_t c) { return cellColour(r, c); };
     auto& menu = form_.log.LogMenu;
     menu.onPopup = [this] { updateCopyValueItem(); };
@@ -51,6 +51,11 @@ std::string EventLog::rowLine(size_t row) const {
 }
 
 void EventLog::logEvent(const std::string& text, int replaceLast, int level) {
+    if (ui_.isUiThread()) return logOnUiThread(text, replaceLast, level);
+    ui_.post([this, text, replaceLast, level] { logOnUiThread(text, replaceLast, level); });
+}
+
+void EventLog::logOnUiThread(const std::string& text, int replaceLast, int level) {
     std::string time = facts_.timeText().substr(0, 8);
     ListView::Row row{"", time, levelMark(level), text};
     size_t toWrite;

@@ -2,6 +2,7 @@
 #include "form/Clipboard.h"
 #include "form/Dialogs.h"
 #include "form/MainForm.h"
+#include "form/UiThread.h"
 #include "platform/SystemFacts.h"
 
 #include <functional>
@@ -17,9 +18,12 @@ public:
     enum Column { Hidden = 0, TimeColumn = 1, MarkColumn = 2, MessageColumn = 3 };
     static constexpr size_t kMaxRows = 1000;
 
-    EventLog(form::MainForm& form, platform::SystemFacts& facts, form::Clipboard& clipboard, form::Dialogs& dialogs);
+    EventLog(form::MainForm& form, form::UiThread& ui, platform::SystemFacts& facts, form::Clipboard& clipboard,
+             form::Dialogs& dialogs);
 
     // The one reporting call. replaceLast == 1 overwrites the newest line; any other value adds one.
+    // Safe from any thread: a worker's lines are queued to the UI thread in the order given, and
+    // the panel and the file take them there.
     void logEvent(const std::string& text, int replaceLast = 0, int level = 0);
 
     static std::string levelMark(int level);
@@ -53,6 +57,7 @@ public:
     void flush();
 
 private:
+    void logOnUiThread(const std::string& text, int replaceLast, int level);
     std::string rowLine(size_t row) const;
     void writeRow(size_t row);
     void finalise(size_t row);
@@ -61,6 +66,7 @@ private:
 
     form::MainForm& form_;
     form::ListView& panel_;
+    form::UiThread& ui_;
     platform::SystemFacts& facts_;
     form::Clipboard& clipboard_;
     form::Dialogs& dialogs_;

@@ -19,9 +19,13 @@ void StartUp::wireHandlers() {
     allSound.onClick = [this] {
         auto& f = app_.form;
         bool on = f.setup.sound.AllSoundChk.checked();
+        app_.session.soundEnabled = on;
         f.setup.sound.BellChk.setEnabled(on);
         f.log.SoundChk.setChecked(on);
     };
+    f.setup.sound.BellChk.onClick = [this] { app_.session.bellEnabled = app_.form.setup.sound.BellChk.checked(); };
+    app_.session.soundEnabled = allSound.checked();
+    app_.session.bellEnabled = f.setup.sound.BellChk.checked();
     f.log.SoundChk.onClick = [this] { app_.form.setup.sound.AllSoundChk.setChecked(app_.form.log.SoundChk.checked()); };
     f.setup.presets.ShowLogicalChk.onClick = [this] {
         app_.form.setup.presets.IgnoreFddChk.setEnabled(app_.form.setup.presets.ShowLogicalChk.checked());
@@ -32,9 +36,8 @@ void StartUp::wireHandlers() {
     };
     f.commands.ResetBtn.onClick = [this] {
         app_.commands.clearBreak();
-        app_.commands.pauseWorkers();
+        auto bracket = app_.commands.bracket();
         app_.pio.driveReset();
-        app_.commands.resumeWorkers();
     };
     f.commands.BreakBtn.onClick = [this] { app_.commands.requestBreak(); };
     f.IndTimer.onTimer = [this] {

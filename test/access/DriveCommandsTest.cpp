@@ -105,39 +105,6 @@ TEST_F(Commands, ApiModeWithoutItsPathFailsAndClearBreakResetsTheIndicators) {
     EXPECT_EQ(latches, 1);
 }
 
-TEST_F(Commands, TheBracketHoldsARunningWorkerBetweenTwoCommands) {
-    using W = access::WorkerGate::Worker;
-    access::WorkerGate& gate = app.gate;
-    std::atomic<bool> stop{false};
-    std::atomic<int> done{0};
-    gate.started(W::Scan);
-    // A test worker: one verify after another, a hold point between them, a UI step now and then.
-    std::thread worker([&] {
-        for (int i = 0; !stop; ++i) {
-            app.pio.sendNonDataCommand(0, 1, uint8_t(i), 0, 0, 0xE0, 0x40);
-            ++done;
-            if (i % 7 == 0) gate.uiStep(W::Scan, [&] { app.form.tests.LbaOut.setText(std::to_string(i)); });
-            gate.holdPoint(W::Scan);
-        }
-        gate.finished(W::Scan);
-    });
-    while (done < 20) t.ui.processEvents();
-    for (int round = 0; round < 20; ++round) {
-        app.commands.pauseWorkers();
-        int atPause = done;
-        // The bracketed command: the worker sends nothing meanwhile.
-        EXPECT_TRUE(app.pio.sendNonDataCommand(0x02, 0, 0, 0, 0, 0xA0, 0xEF));
-        EXPECT_EQ(done, atPause);
-        EXPECT_EQ(drive().commandsReceived().back().command, 0xEF);
-        app.commands.resumeWorkers();
-        int target = done + 3;
-        while (done < target) t.ui.processEvents();
-    }
-    stop = true;
-    while (gate.running(W::Scan)) t.ui.processEvents();
-    worker.join();
-}
-
 TEST_F(Commands, UserPauseOutlastsTheBracket) {
     using W = access::WorkerGate::Worker;
     access::WorkerGate& gate = app.gate;
@@ -154,8 +121,7 @@ TEST_F(Commands, UserPauseOutlastsTheBracket) {
     gate.setUserPause(W::Seek, true);
     while (!gate.held(W::Seek)) std::this_thread::yield();
     int atPause = passes;
-    gate.pauseWorkers();
-    gate.resumeWorkers();
+    { auto bracket = app.commands.bracket(); }
     EXPECT_TRUE(gate.held(W::Seek)) << "the user's pause stays";
     EXPECT_EQ(passes, atPause);
     stop = true;

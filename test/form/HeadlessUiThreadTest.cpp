@@ -96,3 +96,22 @@ TEST(HeadlessUiThread, ShutdownReleasesAWaitingWorker) {
     late.join();
     EXPECT_FALSE(ran) << "steps queued from workers after shutdown never run";
 }
+
+TEST(HeadlessUiThread, ShutdownDuringARunningStepKeepsItsWorkerUntilTheStepEnds) {
+    platform::VirtualClock clock;
+    form::HeadlessUiThread ui(clock);
+    std::atomic<bool> workerDone{false};
+    int seenByWorker = 0;
+    std::thread worker([&] {
+        int local = 0; // lives in the worker's frame: the step writes it after shutdown
+        ui.invoke([&] {
+            ui.shutdown();
+            local = 7;
+        });
+        seenByWorker = local;
+        workerDone = true;
+    });
+    ui.runUntil([&] { return workerDone.load(); });
+    worker.join();
+    EXPECT_EQ(seenByWorker, 7) << "the worker returned before its step ended";
+}

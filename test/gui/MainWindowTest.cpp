@@ -46,7 +46,8 @@ struct Gui : ::testing::Test {
         if (!w) ADD_FAILURE() << "no widget " << name;
         return w;
     }
-    void waitMs(int ms) { QTest::qWait(ms); }
+    // Runs the event loop until cond holds (the window's timers keep running meanwhile).
+    bool waitFor(const std::function<bool()>& cond) { return QTest::qWaitFor(cond, 5000); }
     size_t commandsAt(uint16_t base) { return program->lab()->channelAt(base)->device(0)->commandsReceived().size(); }
 };
 
@@ -119,10 +120,11 @@ TEST_F(Gui, F3ResetsOnlyInPio) {
 }
 
 TEST_F(Gui, RegisterLampsFollowTheDrive) {
-    waitMs(120); // the 20 ms panel timer runs
     auto* drdy = find<qt::LampWidget>("LampDRDY");
     auto* busy = find<qt::LampWidget>("LampBUSY");
     auto& status = app().form.registers.status;
+    // the 20 ms panel timer runs
+    ASSERT_TRUE(waitFor([&] { return status[1].shape.colour() == form::colours::Blue; }));
     auto modelColour = [](const form::RegisterLamp& lamp) {
         form::Colour c = lamp.shape.colour();
         return QColor(int(c >> 16 & 0xFF), int(c >> 8 & 0xFF), int(c & 0xFF));
@@ -134,7 +136,7 @@ TEST_F(Gui, RegisterLampsFollowTheDrive) {
     // A command the drive never finishes: BUSY lights.
     program->lab()->channelAt(0x170)->device(0)->faults.stuckBusy = true;
     app().env.ports.outb(0x177, 0xE7);
-    waitMs(120);
+    ASSERT_TRUE(waitFor([&] { return status[0].shape.colour() == form::colours::Lime; }));
     EXPECT_NE(busy->brush(), idle);
     EXPECT_EQ(busy->brush(), modelColour(status[0]));
     EXPECT_EQ(find<QLabel>("StatusRegLabel")->text().toStdString(), app().form.registers.StatusRegLabel.caption());
@@ -216,34 +218,40 @@ TEST(QtUiThreadTest, WorkerStepsRunOnTheUiThreadAndShutdownReleasesWaiters) {
         ui.invoke([&] { ranOnUi = ui.isUiThread(); });
         workerDone = true;
     });
-    for (int i = 0; i < 200 && !workerDone; ++i) {
-        ui.processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return workerDone.load(); }, 5000));
     worker.join();
     EXPECT_TRUE(ranOnUi);
-    // A worker waiting on a step that will never run (the loop is not turning) is let go at shutdown.
-    std::atomic<bool> released{false};
-    std::thread late([&] {
-        ui.invoke([] {});
+    // A worker waiting on a step that has not started (the loop is not turning) is let go at
+    // shutdown, and its step, which references the worker's frame, never runs afterwards.
+    auto ranLate = std::make_shared<std::atomic<bool>>(false);
+    std::atomic<bool> queued{false}, released{false};
+    std::thread late([&, ranLate] {
+        int local = 0;
+        queued = true;
+        ui.invoke([&local, ranLate] {
+            local = 1;
+            *ranLate = true;
+        });
         released = true;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    while (!queued) std::this_thread::yield();
     EXPECT_FALSE(released);
     ui.shutdown();
     late.join();
     EXPECT_TRUE(released);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(*ranLate) << "an abandoned step ran after its worker had returned";
     // Timers follow their models.
     form::Timer timer("T", 10, false);
     int ticks = 0;
     timer.onTimer = [&] { ++ticks; };
     qt::QtUiThread ui2;
     ui2.addTimer(timer);
-    QTest::qWait(50);
+    QCoreApplication::processEvents();
     EXPECT_EQ(ticks, 0) << "a disabled timer stays quiet";
     timer.setEnabled(true);
-    QTest::qWait(80);
-    EXPECT_GT(ticks, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks > 0; }, 5000));
     ui2.removeTimer(timer);
 }
 
