@@ -59,9 +59,19 @@ ApiAccess::Handle ApiAccess::openDevice(uint8_t number, char letter) {
 // Positioned transfers
 // ------------------------------------------------------------------------------------------
 
+namespace {
+// An absurd LBA must fail as out of range, not wrap into a small byte offset.
+bool byteRangeFits(uint64_t lba, uint32_t count, uint32_t bytesPerSector) {
+    if (bytesPerSector == 0) return false;
+    if (uint64_t(count) * bytesPerSector > UINT32_MAX) return false;
+    return lba <= (UINT64_MAX - uint64_t(count) * bytesPerSector) / bytesPerSector;
+}
+} // namespace
+
 uint32_t ApiAccess::apiReadSectors(DiskHandle* h, uint32_t count, uint8_t* buffer, uint32_t bytesPerSector,
                                    uint64_t lba) {
     if (!h) return 0;
+    if (!byteRangeFits(lba, count, bytesPerSector)) return 0;
     session_.readActive = true;
     uint32_t done = 0;
     uint32_t err = h->read(lba * bytesPerSector, buffer, count * bytesPerSector, done);
@@ -72,6 +82,7 @@ uint32_t ApiAccess::apiReadSectors(DiskHandle* h, uint32_t count, uint8_t* buffe
 uint32_t ApiAccess::apiWriteSectors(DiskHandle* h, uint32_t count, const uint8_t* buffer, uint32_t bytesPerSector,
                                     uint64_t lba) {
     if (!h) return 0;
+    if (!byteRangeFits(lba, count, bytesPerSector)) return 0;
     session_.writeActive = true;
     uint32_t done = 0;
     uint32_t err = h->write(lba * bytesPerSector, buffer, count * bytesPerSector, done);

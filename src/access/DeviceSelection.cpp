@@ -112,6 +112,9 @@ void DeviceSelection::switchAccessMode() {
     } else {
         session_.accessMode = AccessMode::Api;
         buildApiDeviceList();
+        // The device the switch ends on is the remembered one (the spinner below is set to it).
+        if (state_.lastApiDevice >= 0 && state_.lastApiDevice <= 24)
+            session_.apiDeviceNumber = uint8_t(std::min<int32_t>(state_.lastApiDevice, state_.maxPhysicalDrive));
         log_("API access enabled, device #" + std::to_string(session_.apiDeviceNumber), 0, 1);
         for (auto* c : pioControls) c->setVisible(false);
         for (auto* c : apiControls) c->setVisible(true);

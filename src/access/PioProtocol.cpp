@@ -4,6 +4,7 @@
 #include "access/TaskFile.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace korvane::access {
 
@@ -213,7 +214,11 @@ bool PioProtocol::readSectorInto(uint16_t* words) {
 bool PioProtocol::pioReadSector() { return readSectorInto(session_.buffers.sectorBuffer); }
 
 bool PioProtocol::pioReadSector2() {
-    return readSectorInto(reinterpret_cast<uint16_t*>(session_.buffers.sectorBuffer2));
+    // The second buffer is bytes: the words arrive in a word buffer and are copied, not aliased.
+    uint16_t words[256];
+    bool ok = readSectorInto(words);
+    std::memcpy(session_.buffers.sectorBuffer2, words, sizeof words);
+    return ok;
 }
 
 bool PioProtocol::pioWriteSector() {

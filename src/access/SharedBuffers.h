@@ -1,8 +1,7 @@
 #pragma once
+#include "platform/PageBuffer.h"
+
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
 
 namespace korvane::access {
 
@@ -19,20 +18,11 @@ struct SharedBuffers {
     // Multi-sector transfers: 0x800080 + 1 dwords (just over 32 MiB), aligned for direct I/O.
     static constexpr size_t kTransferDwords = 0x800080 + 1;
     static constexpr size_t kTransferBytes = kTransferDwords * 4;
-    struct FreeDeleter {
-        void operator()(void* p) const { std::free(p); }
-    };
-    std::unique_ptr<uint8_t, FreeDeleter> transfer{static_cast<uint8_t*>(
-        std::aligned_alloc(4096, (kTransferBytes + 4095) / 4096 * 4096))};
-    std::unique_ptr<uint8_t, FreeDeleter> pattern{static_cast<uint8_t*>(
-        std::aligned_alloc(4096, (kTransferBytes + 4095) / 4096 * 4096))};
+    platform::PageBuffer transfer{kTransferBytes};
+    platform::PageBuffer pattern{kTransferBytes};
 
-    SharedBuffers() {
-        std::memset(transfer.get(), 0, kTransferBytes);
-        std::memset(pattern.get(), 0, kTransferBytes);
-    }
-    uint8_t* transferBuffer() { return transfer.get(); }
-    uint8_t* patternBuffer() { return pattern.get(); }
+    uint8_t* transferBuffer() { return transfer.data(); }
+    uint8_t* patternBuffer() { return pattern.data(); }
     uint8_t* sectorBytes() { return reinterpret_cast<uint8_t*>(sectorBuffer); }
 };
 

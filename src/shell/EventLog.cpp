@@ -109,7 +109,10 @@ void EventLog::finalise(size_t row) {
 }
 
 void EventLog::flush() {
-    if (panel_.rowCount() > 0) finalise(panel_.rowCount() - 1);
+    if (panel_.rowCount() == 0) return;
+    // The newest line reaches the file only when a newer one comes: at the end it goes now.
+    writeRow(panel_.rowCount() - 1);
+    finalise(panel_.rowCount() - 1);
 }
 
 form::Colour EventLog::cellColour(size_t row, size_t column) const {

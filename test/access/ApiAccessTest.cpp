@@ -102,6 +102,13 @@ TEST_F(Api, PositionedTransfersCheckTheEndAndSetTheActivityFlags) {
     EXPECT_TRUE(disk(0).store().writtenWithin(777, 2));
     EXPECT_EQ(api.apiReadSectors(h.get(), 1, back.data(), 512, 976000000), 0u) << "beyond the end";
     EXPECT_EQ(api.apiReadSectors(h.get(), 1, back.data(), 512, 123456), 0u) << "an unreadable sector";
+    // An LBA whose byte offset wraps to sector 777 must not reach sector 777.
+    const uint64_t wrapsTo777 = (uint64_t(1) << 55) + 777;
+    std::vector<uint8_t> other(1024, 0x5A);
+    EXPECT_EQ(api.apiWriteSectors(h.get(), 1, other.data(), 512, wrapsTo777), 0u);
+    EXPECT_EQ(api.apiReadSectors(h.get(), 2, back.data(), 512, 777), 1024u);
+    EXPECT_EQ(back, block) << "the absurd write landed on the drive";
+    EXPECT_EQ(api.apiReadSectors(h.get(), 1, back.data(), 512, wrapsTo777), 0u);
     EXPECT_FALSE(s.readActive);
     EXPECT_FALSE(s.writeActive);
     disk(0).setPowered(false); // the device vanishes after the open

@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <cstring>
+#include <fstream>
 #include <thread>
+#include <unistd.h>
 
 using namespace korvane;
 using testsupport::TestApp;
@@ -153,4 +155,25 @@ TEST(HostPortIo, GrantsAccessOrSaysWhy) {
     uint8_t a = ports.inb(0x61);
     uint8_t b = ports.inb(0x61);
     EXPECT_EQ(a & 0x03, b & 0x03);
+}
+
+namespace {
+size_t residentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    size_t size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * size_t(sysconf(_SC_PAGESIZE));
+}
+} // namespace
+
+TEST(SharedBuffers, TransferBuffersAreZeroedPagesThatCostNothingUntilUsed) {
+    size_t before = residentBytes();
+    auto session = std::make_unique<access::DriveSession>();
+    size_t after = residentBytes();
+    EXPECT_LT(after - std::min(after, before), size_t(8) << 20) << "64 MiB of buffers became resident at once";
+    auto& b = session->buffers;
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(b.transferBuffer()) % 4096, 0u) << "direct I/O needs page alignment";
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(b.patternBuffer()) % 4096, 0u);
+    const size_t last = access::SharedBuffers::kTransferBytes - 1;
+    EXPECT_EQ(b.transferBuffer()[0] | b.transferBuffer()[last] | b.patternBuffer()[last / 2], 0);
 }

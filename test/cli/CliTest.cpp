@@ -5,6 +5,7 @@
 
 #include "support/TestApp.h"
 
+#include <filesystem>
 #include <sstream>
 
 using namespace korvane::cli;
@@ -205,4 +206,50 @@ TEST(CliRunner, DemoListsTheDevicesAndReadsEachPassport) {
     EXPECT_NE(r.out.find("--- E: Removable drive ---"), std::string::npos) << "logical drives too";
     CliRun host = run({"--quiet", "--host", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "demo"});
     EXPECT_EQ(host.status, 1);
+}
+
+TEST(CliRunner, ASavedApiDeviceIsNamedAndNotReadUnlessTheCommandAsks) {
+    korvane::testsupport::TempDir dir;
+    dir.write("k.ini", "[Setup]\nAPI Enable=0\n[API]\nLast API device=3\n");
+    CliRun r = run({"--ini", dir.file("k.ini"), "--logs", dir.path(), "lab"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.find("Get passport"), std::string::npos) << r.out;
+    for (auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_NE(entry.path().filename().string().rfind("Passp_", 0), 0u) << "a dump was written: " << entry.path();
+    EXPECT_NE(r.out.find(" : API access enabled, device #3\n"), std::string::npos) << r.out;
+    CliRun chosen = run({"--ini", "/nonexistent/krv40.ini", "--logs", dir.path(), "--sim=default", "--api", "5",
+                         "passport"});
+    EXPECT_EQ(chosen.status, 0) << chosen.err;
+    EXPECT_EQ(chosen.out.find("device #0"), std::string::npos) << chosen.out;
+}
+
+TEST(CliRunner, TheLogFileEndsWithTheRunsLastLine) {
+    korvane::testsupport::TempDir logs;
+    CliRun r = run({"--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "clock"});
+    ASSERT_EQ(r.status, 0);
+    std::string file = logs.read("eventlog.txt");
+    ASSERT_FALSE(file.empty());
+    std::string lastLine = file.substr(file.rfind('\n', file.size() - 2) + 1);
+    EXPECT_NE(lastLine.find(" : CPU clock... "), std::string::npos) << file;
+}
+
+TEST(CliRunner, RefusesWhatACommandDoesNotTakeAndSaysWhyWhenQuiet) {
+    korvane::testsupport::TempDir logs;
+    const std::vector<std::vector<std::string>> usage = {
+        {"status", "--pio", "primary"}, {"lab", "--all"}, {"devices", "x"}, {"clock", "--fast"},
+        {"passport", "--open-bin"},     {"status", "--yes"}};
+    for (const auto& args : usage) {
+        CliRun r = run(args);
+        EXPECT_EQ(r.status, 2) << args[0] << " " << args[1];
+        EXPECT_NE(r.err.find("korvane-cli: " + args[0] + ": "), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "") << "nothing started";
+    }
+    EXPECT_NE(run({"status", "--pio", "primary"}).err.find("global options go before the command"), std::string::npos);
+    CliRun failed = run({"--quiet", "--sim=empty", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "--pio",
+                         "secondary", "passport"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("4 "), std::string::npos) << "the level-4 reason reaches standard error: " << failed.err;
+    CliRun unwritable = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", "/proc/korvane-nowhere", "clock"});
+    EXPECT_NE(unwritable.err.find("the log directory /proc/korvane-nowhere cannot be written"), std::string::npos)
+        << unwritable.err;
 }

@@ -122,14 +122,6 @@ std::optional<std::string> flagValue(const CliContext& c, const std::string& fla
 
 int runPassport(CliContext& c) {
     auto& app = c.app;
-    for (size_t i = 0; i < c.options.arguments.size(); ++i) {
-        const std::string& a = c.options.arguments[i];
-        if (a == "--open-bin") ++i;
-        else if (a != "--reset" && a != "--ext") {
-            c.err << "korvane-cli: passport: unknown option " << a << "\n";
-            return 2;
-        }
-    }
     if (hasFlag(c, "--ext")) {
         c.err << "korvane-cli: passport --ext is not available yet in this build\n";
         return 1;
@@ -202,19 +194,63 @@ int runStatus(CliContext& c) {
     return 0;
 }
 
+
+// The command's own options: flags, and options that take a value. Anything else after the
+// command is a usage error, global options included (they belong before the command).
+struct CommandOptions {
+    std::vector<std::string> flags, values;
+};
+
+struct Command {
+    std::function<int(CliContext&)> run;
+    bool usesDrive; // needs the window usable and the selection applied
+    CommandOptions options;
+};
+
+const std::map<std::string, Command>& commandTable() {
+    static const std::map<std::string, Command> commands = {
+        {"clock", {runClock, false, {}}},
+        {"lab", {runLab, false, {}}},
+        {"reset", {runReset, true, {}}},
+        {"status", {runStatus, true, {}}},
+        {"passport", {runPassport, true, {{"--reset", "--ext"}, {"--open-bin"}}}},
+        {"devices", {runDevices, true, {}}},
+        {"demo", {runDemo, true, {}}}};
+    return commands;
+}
+
 } // namespace
 
-std::optional<int> runCommand(const std::string& name, CliContext& c) {
-    struct Command {
-        std::function<int(CliContext&)> run;
-        bool usesDrive; // needs the window usable and the selection applied
+bool commandArgumentsValid(const CliOptions& o, std::ostream& err) {
+    auto it = commandTable().find(o.command);
+    if (it == commandTable().end()) return true; // not built: the runner says so
+    const CommandOptions& known = it->second.options;
+    const auto& args = o.arguments;
+    auto in = [](const std::vector<std::string>& list, const std::string& a) {
+        return std::find(list.begin(), list.end(), a) != list.end();
     };
-    static const std::map<std::string, Command> commands = {
-        {"clock", {runClock, false}},   {"lab", {runLab, false}},         {"reset", {runReset, true}},
-        {"status", {runStatus, true}},  {"passport", {runPassport, true}}, {"devices", {runDevices, true}},
-        {"demo", {runDemo, true}}};
-    auto it = commands.find(name);
-    if (it == commands.end()) return std::nullopt;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (in(known.flags, a)) continue;
+        if (in(known.values, a)) {
+            if (i + 1 >= args.size()) {
+                err << "korvane-cli: " << o.command << ": " << a << " needs a value\n";
+                return false;
+            }
+            ++i;
+            continue;
+        }
+        err << "korvane-cli: " << o.command << ": unknown " << (a.rfind("-", 0) == 0 ? "option " : "argument ") << a;
+        if (isGlobalOption(a)) err << " (global options go before the command)";
+        err << "\n";
+        return false;
+    }
+    return true;
+}
+
+std::optional<int> runCommand(const std::string& name, CliContext& c) {
+    auto it = commandTable().find(name);
+    if (it == commandTable().end()) return std::nullopt;
     if (it->second.usesDrive) {
         if (!c.app.startUp.keyboardEnabled) {
             fail(c, "Korvane is disabled on this machine (the log says why)");

@@ -16,6 +16,8 @@ struct CliContext {
     std::ostream& err;
 };
 
+// The command's own options checked before anything starts; false (with a message) on a usage error.
+bool commandArgumentsValid(const CliOptions& options, std::ostream& err);
 // Runs the command; nullopt when the command is not built in this version.
 std::optional<int> runCommand(const std::string& name, CliContext& c);
 

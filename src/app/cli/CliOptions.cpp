@@ -35,6 +35,15 @@ bool validPio(const std::string& v) {
 
 } // namespace
 
+bool isGlobalOption(const std::string& a) {
+    static const std::array<const char*, 16> globals = {"--sim",  "--host", "--device",        "--api",
+                                                        "--pio",  "--slave", "--lba48",        "--no-alt-status",
+                                                        "--ini",  "--logs", "--yes",           "--no",
+                                                        "--quiet", "--save-settings", "--help", "--version"};
+    if (a.rfind("--sim=", 0) == 0) return true;
+    return std::find(globals.begin(), globals.end(), a) != globals.end();
+}
+
 bool isKnownCommand(const std::string& command) {
     return std::find(kCommands.begin(), kCommands.end(), command) != kCommands.end();
 }

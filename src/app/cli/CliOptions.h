@@ -34,6 +34,8 @@ struct ParseResult {
 
 ParseResult parseCommandLine(const std::vector<std::string>& args);
 
+// The options that belong before the command.
+bool isGlobalOption(const std::string& arg);
 // Commands the front end knows, built or not.
 bool isKnownCommand(const std::string& command);
 

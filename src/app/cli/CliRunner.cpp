@@ -14,6 +14,9 @@
 #include "shell/App.h"
 #include "sim/LabProfiles.h"
 
+#include <filesystem>
+#include <unistd.h>
+
 #ifndef KORVANE_VERSION
 #define KORVANE_VERSION "dev"
 #endif
@@ -33,6 +36,11 @@ shell::AppPaths pathsFor(const CliOptions& o, platform::SystemFacts& facts) {
     return paths;
 }
 
+bool directoryWritable(const std::string& dir) {
+    std::error_code ec;
+    return std::filesystem::is_directory(dir, ec) && ::access(dir.c_str(), W_OK) == 0;
+}
+
 } // namespace
 
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -49,6 +57,11 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (o.version) {
         out << "korvane-cli " << KORVANE_VERSION << "\n";
         return 0;
+    }
+
+    if (!commandArgumentsValid(o, err)) {
+        err << "Try 'korvane-cli --help'.\n";
+        return 2;
     }
 
     sim::RealLabTime labTime;
@@ -73,10 +86,22 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
                                          machine.power, pathsFor(o, facts)});
     app.eventLog.onLineFinal = [&](const std::string& line, const std::string& mark) {
         if (!o.quiet) out << cliLogLine(line, mark) << "\n";
+        // A script sees why a command failed even when it asked for quiet.
+        if (mark == "4") err << cliLogLine(line, mark) << "\n";
     };
 
-    // The window's own start: platform, rights, port access, the saved selection.
+    // The window's own start: platform, rights, port access, the saved selection. A saved API
+    // device would have its passport read on the way; the command line reads a drive only when
+    // its command asks, so the passport button is held off meanwhile.
+    auto& passportButton = app.form.commands.PasspBtn;
+    bool passportEnabled = passportButton.enabled();
+    passportButton.setEnabled(false);
     app.startUp.startUp();
+    passportButton.setEnabled(passportEnabled);
+
+    if (o.logsDir && !directoryWritable(app.eventLog.logDirectory()))
+        err << "korvane-cli: warning: the log directory " << *o.logsDir
+            << " cannot be written; no log file or dumps are kept\n";
 
     CliContext context{app, o, lab.get(), out, err};
     std::optional<int> result = runCommand(o.command, context);
