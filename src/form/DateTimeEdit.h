@@ -1,6 +1,8 @@
 #pragma once
 #include "form/Control.h"
 
+#include <cmath>
+
 namespace korvane::form {
 
 // A time picker. The value is a date-time number: whole days plus the fraction of a day.
@@ -18,7 +20,8 @@ public:
     }
     // Minutes of the time of day (the fraction part of the value).
     int minutesOfDay() const {
-        double frac = value_ - double(int64_t(value_));
+        if (!std::isfinite(value_)) return 0;
+        double frac = std::fmod(value_, 1.0); // no integer conversion of a huge value
         if (frac < 0) frac += 1.0;
         return int(frac * 1440.0 + 0.5) % 1440;
     }

@@ -1,5 +1,7 @@
 #include "info/PassportReader.h"
 
+#include "platform/SmallFile.h"
+
 #include "access/ErrorText.h"
 
 #include <cstring>
@@ -148,20 +150,20 @@ void PassportReader::commonStart() {
 int64_t PassportReader::buildPassport(bool fromFile, const std::string& fileName) {
     commonStart();
     if (fromFile) {
-        std::ifstream in(fileName, std::ios::binary);
-        if (!in) {
+        auto content = platform::readRegularFile(fileName, 512);
+        if (!content) {
             c_.log("Error! Cannot open file " + fileName, 0, 4);
             return -1;
         }
-        char bytes[512];
-        in.read(bytes, 512);
-        if (in.gcount() < 512) {
+        if (content->size() < 512) {
             c_.log("Error! Incorrect length of file", 0, 4);
             return -1;
         }
+        uint8_t bytes[512];
+        std::memcpy(bytes, content->data(), 512);
         std::memcpy(c_.session.buffers.sectorBuffer, bytes, 512);
         result_ = 0;
-        decodeAta(IdentifyBlock::fromBytes(reinterpret_cast<uint8_t*>(bytes)), false);
+        decodeAta(IdentifyBlock::fromBytes(bytes), false);
         finish();
         return result_;
     }

@@ -203,13 +203,18 @@ void EventLog::showLogViewer() {
         viewer.show();
         return;
     }
+    // Only the tail is shown; a file that exists but cannot be read shows as empty.
+    std::string bytes;
     std::ifstream in(logFilePath_, std::ios::binary);
     in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    std::streamoff tail = std::min<std::streamoff>(1024, size);
-    std::string bytes(size_t(tail), '\0');
-    in.seekg(size - tail);
-    in.read(bytes.data(), tail);
+    std::streamoff size = in ? std::streamoff(in.tellg()) : std::streamoff(-1);
+    if (size > 0) {
+        std::streamoff tail = std::min<std::streamoff>(1024, size);
+        bytes.assign(size_t(tail), '\0');
+        in.seekg(size - tail);
+        in.read(bytes.data(), tail);
+        bytes.resize(size_t(std::max<std::streamsize>(in.gcount(), 0)));
+    }
     // The tail starts mid-line; the first whole line follows the first line break.
     size_t lineBreak = bytes.find('\n');
     viewer.Text.setText(lineBreak == std::string::npos ? std::string() : bytes.substr(lineBreak + 1));

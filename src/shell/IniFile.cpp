@@ -1,11 +1,16 @@
 #include "shell/IniFile.h"
 
+#include "platform/SmallFile.h"
+
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
+#include <filesystem>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace korvane::shell {
@@ -45,7 +50,8 @@ IniFile::Line IniFile::classify(const std::string& raw) {
 void IniFile::parse(const std::string& text) {
     lines_.clear();
     crlf_ = false;
-    size_t start = 0;
+    // A byte-order mark from an editor is not part of the first line.
+    size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
@@ -60,15 +66,18 @@ void IniFile::parse(const std::string& text) {
 }
 
 bool IniFile::load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        lines_.clear();
-        return false;
-    }
-    std::ostringstream all;
-    all << in.rdbuf();
-    parse(all.str());
+    lines_.clear();
+    auto text = readSettingsText(path);
+    if (!text) return false;
+    parse(*text);
     return true;
+}
+
+std::optional<std::string> IniFile::readSettingsText(const std::string& path) {
+    bool tooLarge = false;
+    auto text = platform::readRegularFile(path, kMaxFileBytes, &tooLarge);
+    if (tooLarge) return std::nullopt; // not a settings file: half of it would read as defaults
+    return text;
 }
 
 std::string IniFile::text() const {
@@ -79,19 +88,35 @@ std::string IniFile::text() const {
 }
 
 bool IniFile::save(const std::string& path) const {
-    std::string tmp = path + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << text();
-        out.flush();
-        if (!out) {
-            std::remove(tmp.c_str());
-            return false;
-        }
+    // The file a link names is the one replaced, so the link stays a link.
+    std::error_code ec;
+    std::filesystem::path target = std::filesystem::weakly_canonical(path, ec);
+    if (ec) target = path;
+    struct stat st {};
+    mode_t mode = 0;
+    if (::stat(target.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) return false; // never replace a device, a FIFO or a directory
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
     }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::remove(tmp.c_str());
+    // A name of our own beside the target: instances saving at once never share a temporary file.
+    std::string tmp = target.string() + ".XXXXXX";
+    int fd = ::mkstemp(tmp.data());
+    if (fd < 0) return false;
+    std::string body = text();
+    bool ok = ::fchmod(fd, mode) == 0;
+    for (size_t put = 0; ok && put < body.size();) {
+        ssize_t n = ::write(fd, body.data() + put, body.size() - put);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) put += size_t(n);
+    }
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || std::rename(tmp.c_str(), target.c_str()) != 0) {
+        ::unlink(tmp.c_str());
         return false;
     }
     return true;
@@ -167,14 +192,15 @@ bool IniFile::readBool(const std::string& section, const std::string& key, bool 
 
 std::optional<double> IniFile::parseFloat(const std::string& text) {
     std::string t = trim(text);
+    if (!t.empty() && t[0] == '+') t.erase(0, 1);
     if (t.empty()) return std::nullopt;
-    // A decimal comma (as some locales write it) reads like a point.
+    // A decimal comma (as the files of some languages have it) reads like a point. The parse
+    // ignores the process locale, which the window's toolkit sets from the environment.
     for (char& c : t)
         if (c == ',') c = '.';
-    char* end = nullptr;
-    errno = 0;
-    double v = std::strtod(t.c_str(), &end);
-    if (errno != 0 || end != t.c_str() + t.size()) return std::nullopt;
+    double v = 0;
+    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
+    if (ec != std::errc() || end != t.data() + t.size() || !std::isfinite(v)) return std::nullopt;
     return v;
 }
 
@@ -185,13 +211,10 @@ double IniFile::readFloat(const std::string& section, const std::string& key, do
 }
 
 std::string IniFile::formatFloat(double value) {
-    // The shortest text that reads back as the same number.
-    char text[40];
-    for (int precision = 1; precision <= 17; ++precision) {
-        std::snprintf(text, sizeof text, "%.*g", precision, value);
-        if (std::strtod(text, nullptr) == value) break;
-    }
-    return text;
+    // The shortest text that reads back as the same number, in the C locale whatever the process has.
+    char text[64];
+    auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+    return ec == std::errc() ? std::string(text, end) : std::string("0");
 }
 
 void IniFile::writeString(const std::string& section, const std::string& key, const std::string& text) {
@@ -199,6 +222,11 @@ void IniFile::writeString(const std::string& section, const std::string& key, co
     std::string value = text;
     for (char& c : value)
         if (c == '\r' || c == '\n') c = ' ';
+    // Edge blanks and edge quotes would be lost or taken for quoting on the next load: such a
+    // value goes in quotes, which the load removes, so a save and a load give it back unchanged.
+    auto quoteChar = [](char c) { return c == '"' || c == '\''; };
+    if (!value.empty() && (value != trim(value) || quoteChar(value.front()) || quoteChar(value.back())))
+        value = '"' + value + '"';
     std::string raw = key + "=" + value;
     long i = findEntry(section, key);
     if (i >= 0) {

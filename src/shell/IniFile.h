@@ -11,10 +11,16 @@ namespace korvane::shell {
 // wins, as with the usual profile routines.
 class IniFile {
 public:
-    // Loads `path`; false when it cannot be read (the file then starts empty).
+    // Loads `path`; false when it cannot be read or is not a regular file of at most
+    // kMaxFileBytes (the file then starts empty).
     bool load(const std::string& path);
+    static constexpr size_t kMaxFileBytes = 4u << 20;
+    // The whole text of a small regular file, read without blocking; nullopt otherwise.
+    static std::optional<std::string> readSettingsText(const std::string& path);
     void parse(const std::string& text);
-    // Writes to a temporary file beside `path` and renames it over, so a crash never leaves half a file.
+    // Writes to a temporary file of its own beside the file `path` resolves to and renames it over,
+    // so a crash never leaves half a file; the file keeps its mode. False for a target that is not
+    // a regular file.
     bool save(const std::string& path) const;
     std::string text() const;
 

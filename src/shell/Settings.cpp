@@ -1,5 +1,7 @@
 #include "shell/Settings.h"
 
+#include <algorithm>
+
 #include "shell/EventLog.h"
 
 #include <filesystem>
@@ -10,6 +12,8 @@ namespace {
 
 std::string str(std::string_view v) { return std::string(v); }
 
+constexpr double kMaxDateTime = 2958465.99999;
+
 SettingValue readValue(const IniFile& ini, const SettingKey& k, SettingsTargets& t) {
     std::string section = str(k.section), key = str(k.key);
     switch (k.type) {
@@ -18,8 +22,11 @@ SettingValue readValue(const IniFile& ini, const SettingKey& k, SettingsTargets&
     case SettingType::Bool:
         // A box's default is its current state.
         return ini.readBool(section, key, std::get<bool>(k.get(t)));
-    case SettingType::Float:
-        return ini.readFloat(section, key, IniFile::parseFloat(str(k.defaultText)).value_or(0.0));
+    case SettingType::Float: {
+        // Date-time values: from day 0 to the last day of the year 9999.
+        double def = IniFile::parseFloat(str(k.defaultText)).value_or(0.0);
+        return std::clamp(ini.readFloat(section, key, def), 0.0, kMaxDateTime);
+    }
     case SettingType::String: return ini.readString(section, key, str(k.defaultText));
     }
     return int64_t(0);

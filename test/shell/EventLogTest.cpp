@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace korvane;
 using testsupport::TestApp;
 
@@ -199,4 +201,30 @@ TEST_F(EventLogFixture, FinalLinesAreReportedOnceWithTheirMarks) {
     log.flush();
     log.flush();
     EXPECT_EQ(finals, (std::vector<std::string>{" 12:34:56 : CPU clock... 3000 MHz", "412:34:56 : Error!"}));
+}
+
+TEST_F(EventLogFixture, TheLogViewerShowsAnUnreadableFileAsEmpty) {
+    // A regular file whose reads fail, even for root.
+    log.setLogFile(t.dir.path(), "/proc/self/clear_refs");
+    log.showLogViewer();
+    EXPECT_TRUE(t.app->form.eventlog.visible());
+    EXPECT_EQ(t.app->form.eventlog.Text.text(), "");
+}
+
+TEST_F(EventLogFixture, AWorkersLinesReachThePanelAndTheFileInOrderOnTheUiThread) {
+    t.app->form.setup.log.SaveLogChk.setChecked(true);
+    log.logEvent("before", 0, 0);
+    std::thread worker([&] {
+        for (int i = 0; i < 100; ++i) log.logEvent("worker " + std::to_string(i), 0, i == 99 ? 4 : 0);
+    });
+    worker.join();
+    EXPECT_EQ(t.lastMessage(), "before") << "nothing touched the panel from the worker";
+    t.ui.processEvents();
+    auto m = t.messages();
+    ASSERT_EQ(m.size(), 101u);
+    for (int i = 0; i < 100; ++i) EXPECT_EQ(m[size_t(i) + 1], "worker " + std::to_string(i));
+    log.flush();
+    std::string text = fileText();
+    EXPECT_LT(text.find(" : worker 9\n"), text.find(" : worker 10\n"));
+    EXPECT_NE(text.find(" : worker 99\n"), std::string::npos);
 }

@@ -185,3 +185,18 @@ TEST(SettingsPaths, SavingIntoAFolderThatCannotBeWrittenFailsWithoutHarm) {
     EXPECT_FALSE(t.app->settings.saveSettings());
     EXPECT_EQ(t.dir.read("blocker"), "x");
 }
+
+TEST_F(SettingsFixture, FloatSettingsOutsideTheirRangeAreClampedWhenRead) {
+    for (const char* text : {"1e308", "-5", "nan", "-inf"}) {
+        t.dir.write("krv40.ini", std::string("[Scan]\nTime of RND=") + text + "\n");
+        app.settings.loadSettings();
+        double v = app.form.tests.RndScTimeEdit.value();
+        EXPECT_TRUE(v >= 0 && v < 3e6) << text << " -> " << v;
+        EXPECT_GE(app.form.tests.RndScTimeEdit.minutesOfDay(), 0);
+    }
+    t.dir.write("krv40.ini", "[Scan]\nTime of RND=0,25\n");
+    app.settings.loadSettings();
+    EXPECT_EQ(app.form.tests.RndScTimeEdit.value(), 0.25) << "a comma value is the user's value, not the default";
+    ASSERT_TRUE(app.settings.saveSettings());
+    EXPECT_EQ(savedFile().readString("Scan", "Time of RND", ""), "0.25");
+}
