@@ -42,6 +42,7 @@ unsigned DeviceSelection::parseHex(const std::string& text) {
         else if (ch >= 'A' && ch <= 'F') d = unsigned(ch - 'A' + 10);
         else if (ch >= 'a' && ch <= 'f') d = unsigned(ch - 'a' + 10);
         v = v * 16 + d;
+        if (v > 0xFFFFF) return 0xFFFFF; // far past the port space: kept past it, never wrapped back in
     }
     return v;
 }
@@ -301,8 +302,10 @@ void DeviceSelection::setPorts(uint16_t base, uint16_t alt) {
     session_.pioAltPort = alt;
     auto& port = form_.standard.port;
     quiet_ = true; // the edits' change handlers stay quiet while code fills them
-    port.BasePortEdit.setText(hex(base, base > 0xFFF ? 4 : 3));
-    port.AltPortEdit.setText(hex(alt, alt > 0xFFF ? 4 : 3));
+    // A custom channel shows its ports as four digits; the standard ones as they are known.
+    const bool custom = port.PortBox.itemIndex() == 2;
+    port.BasePortEdit.setText(hex(base, custom || base > 0xFFF ? 4 : 3));
+    port.AltPortEdit.setText(hex(alt, custom || alt > 0xFFF ? 4 : 3));
     quiet_ = false;
 }
 
@@ -334,8 +337,8 @@ void DeviceSelection::channelChanged() {
         port.AltPortEdit.setEnabled(true);
         setPorts(session_.customBasePort, session_.customAltPort);
         if (pio)
-            log_("Select EXTERNAL port: base=" + hex(session_.pioBasePort) + "h, alternative=" +
-                     hex(session_.pioAltPort) + "h",
+            log_("Select EXTERNAL port: base=" + hex(session_.pioBasePort, 4) + "h, alternative=" +
+                     hex(session_.pioAltPort, 4) + "h",
                  0, 1);
         break;
     default:
@@ -349,7 +352,13 @@ void DeviceSelection::channelChanged() {
 void DeviceSelection::basePortEdited() {
     if (quiet_) return;
     auto& port = form_.standard.port;
-    uint16_t base = uint16_t(parseHex(port.BasePortEdit.text()));
+    unsigned typed = parseHex(port.BasePortEdit.text());
+    if (!portBaseAcceptable(typed)) {
+        log_("Port base " + port.BasePortEdit.text() + "h refused: the eight registers from base must lie below 10000h (base up to FFF8h)", 0, 4);
+        setPorts(session_.pioBasePort, session_.pioAltPort); // the edit shows the ports in use again
+        return;
+    }
+    uint16_t base = uint16_t(typed);
     session_.pioBasePort = base;
     if (port.PortBox.itemIndex() == 2) session_.customBasePort = base;
     if (base == 0x170) {
@@ -372,7 +381,13 @@ void DeviceSelection::basePortEdited() {
 void DeviceSelection::altPortEdited() {
     if (quiet_) return;
     auto& port = form_.standard.port;
-    uint16_t alt = uint16_t(parseHex(port.AltPortEdit.text()));
+    unsigned typed = parseHex(port.AltPortEdit.text());
+    if (typed > 0xFFFF) {
+        log_("Port " + port.AltPortEdit.text() + "h refused: ports end at FFFFh", 0, 4);
+        setPorts(session_.pioBasePort, session_.pioAltPort);
+        return;
+    }
+    uint16_t alt = uint16_t(typed);
     session_.pioAltPort = session_.pioStatusPort = alt;
     if (port.PortBox.itemIndex() == 2) session_.customAltPort = alt;
     altStatusChanged();

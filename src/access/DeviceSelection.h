@@ -21,6 +21,9 @@ public:
     // Each character 0-9, A-F, a-f adds its digit (any other counts as 0) to value x 16.
     static unsigned parseHex(const std::string& text);
     static std::string hex(unsigned value, int digits = 2);
+    // A channel's base must leave room for its eight registers (and the power adaptor's
+    // register at base + 16h is read only where it fits): base + 7 may not pass FFFFh.
+    static bool portBaseAcceptable(unsigned base) { return base <= 0xFFF8; }
 
     void switchAccessMode();
     void buildApiDeviceList();

@@ -322,7 +322,7 @@ void PioProtocol::updateRegisterMonitor() {
 // ------------------------------------------------------------------------------------------
 
 void PioProtocol::powerProbe() {
-    if (!ui_.isUiThread()) return;
+    if (!ui_.isUiThread() || session_.pioBasePort > 0xFFFF - 0x16) return; // base + 16h would wrap
     uint8_t v = ports_.inb(base(0x16));
     form_.commands.PowerBtn.setFontColour(v == 0 ? form::colours::Red : form::colours::Yellow);
 }

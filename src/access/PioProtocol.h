@@ -65,6 +65,8 @@ public:
     void updateRegisterMonitor();
     bool busyLamp() const { return busyLamp_; }
     uint8_t lastStatus() const { return lastStatus_; }
+    // The error register as the panel last read it (only while the drive was not busy).
+    uint8_t lastError() const { return lastError_; }
 
     // Other ports.
     void powerProbe();

@@ -196,8 +196,8 @@ void StartUp::obtainPortAccess(const platform::OsFacts&) {
     }
     if (f.standard.port.PortBox.itemIndex() == 2) {
         auto& port = f.standard.port;
-        port.BasePortEdit.setText(access::DeviceSelection::hex(s.customBasePort, 3), form::Origin::User);
-        port.AltPortEdit.setText(access::DeviceSelection::hex(s.customAltPort, 3), form::Origin::User);
+        port.BasePortEdit.setText(access::DeviceSelection::hex(s.customBasePort, 4), form::Origin::User);
+        port.AltPortEdit.setText(access::DeviceSelection::hex(s.customAltPort, 4), form::Origin::User);
         sel.basePortEdited();
         sel.altPortEdited();
     }

@@ -187,6 +187,25 @@ TEST_F(Selection, ChannelsAndTypedPorts) {
     EXPECT_EQ(port.PortBox.itemIndex(), 1);
 }
 
+TEST_F(Selection, CustomPortsShowFourDigitsAndPortsThatWrapAreRefused) {
+    auto& port = f.standard.port;
+    app.session.customBasePort = 0x1E8;
+    app.session.customAltPort = 0x3EE;
+    port.PortBox.setItemIndex(2, Origin::User);
+    EXPECT_TRUE(logged("Select EXTERNAL port: base=01E8h, alternative=03EEh"));
+    EXPECT_EQ(port.BasePortEdit.text(), "01E8");
+    EXPECT_EQ(port.AltPortEdit.text(), "03EE");
+    for (const char* bad : {"FFFA", "FFFF"}) { // the edits take four digits at most
+        port.BasePortEdit.setText(bad, Origin::User);
+        EXPECT_EQ(app.session.pioBasePort, 0x1E8) << bad;
+        EXPECT_EQ(app.session.customBasePort, 0x1E8) << bad;
+        EXPECT_EQ(port.BasePortEdit.text(), "01E8") << "the edit shows the port in use again";
+        EXPECT_NE(t.lastMessage().find("refused"), std::string::npos) << t.lastMessage();
+    }
+    port.BasePortEdit.setText("FFF8", Origin::User);
+    EXPECT_EQ(app.session.pioBasePort, 0xFFF8) << "the highest base whose registers fit";
+}
+
 TEST_F(Selection, PrimaryChannelWhenAllowed) {
     TestApp pm;
     pm.dir.write(shell::AppPaths::kIniName, "[ATA Port]\nChannel=0\nEnable PM=1\n[ATA Checkboxes]\nAltStat=0\n");

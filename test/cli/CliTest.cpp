@@ -49,6 +49,8 @@ TEST(CliOptions, UsageErrors) {
         {"--api", "CC", "passport"},
         {"--pio", "tertiary", "reset"},
         {"--pio", "custom:G000:376", "reset"},
+        {"--pio", "custom:FFFA:376", "reset"},
+        {"--pio", "custom:1E8:12345", "reset"},
         {"--yes", "--no", "scan"},
         {"--sim", "--host", "lab"},
         {"--api", "0", "--pio", "primary", "passport"},
@@ -101,7 +103,8 @@ TEST(CliRunner, ResetAndStatusOnTheLab) {
                          "custom:D400:D802", "status"});
     EXPECT_EQ(status.status, 0);
     EXPECT_NE(status.out.find("Status: 50h"), std::string::npos) << status.out;
-    EXPECT_NE(status.out.find("DRDY"), std::string::npos);
+    EXPECT_NE(status.out.find("Status: 50h  Error: 01h\nLamps: DRDY DRSC AMNF\n"), std::string::npos)
+        << "the lamps named from the bytes read: " << status.out;
 
     CliRun api = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "--api", "0", "reset"});
     EXPECT_EQ(api.status, 1);
@@ -180,6 +183,13 @@ TEST(CliRunner, StartsUpThenListsTheDevices) {
     CliRun missing = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "--api", "20", "passport"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("no device 20 in the device list"), std::string::npos) << missing.err;
+}
+
+TEST(CliRunner, CustomPortsAreNamedAsGiven) {
+    korvane::testsupport::TempDir logs;
+    CliRun r = run({"--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "--pio", "custom:1E8:3EE", "status"});
+    EXPECT_NE(r.out.find(" : Select EXTERNAL port: base=01E8h, alternative=03EEh\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("D400"), std::string::npos) << "the saved ports are not named: " << r.out;
 }
 
 TEST(CliRunner, SelectionIsMadeWithTheControlsAndSavedOnlyWhenAsked) {

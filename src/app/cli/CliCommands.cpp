@@ -57,6 +57,9 @@ bool selectPioChannel(CliContext& c) {
         else {
             std::string rest = channel.substr(7);
             size_t colon = rest.find(':');
+            // The given ports are the custom channel's, as if saved: the switch to it names them.
+            app.session.customBasePort = uint16_t(access::DeviceSelection::parseHex(rest.substr(0, colon)));
+            app.session.customAltPort = uint16_t(access::DeviceSelection::parseHex(rest.substr(colon + 1)));
             port.PortBox.setItemIndex(2, Origin::User);
             port.BasePortEdit.setText(rest.substr(0, colon), Origin::User);
             port.AltPortEdit.setText(rest.substr(colon + 1), Origin::User);
@@ -180,20 +183,21 @@ int runStatus(CliContext& c) {
     pio.lightStatusPanel();
     pio.updateStatusPanel(); // the status register
     pio.updateStatusPanel(); // unchanged and not busy: the error register too
-    c.out << "Status: " << reg.StatusRegLabel.caption() << "h  Error: " << reg.ErrorRegLabel.caption() << "h\n";
+    const uint8_t status = pio.lastStatus(), error = pio.lastError();
+    char line[48];
+    std::snprintf(line, sizeof line, "Status: %02Xh  Error: %02Xh\n", status, error);
+    c.out << line;
+    // The lamps' names, bit 7 first, lit from the bytes themselves.
     std::string lit;
-    for (auto& lamp : reg.status) {
-        bool on = lamp.shape.colour() != form::colours::Black && lamp.shape.colour() != form::colours::Grey;
-        if (lamp.label.caption() == "CORR") on = lamp.label.fontColour() == form::colours::Blue;
-        if (lamp.label.caption() == "INX") on = lamp.label.fontColour() == form::colours::Yellow;
-        if (on) lit += " " + lamp.label.caption();
-    }
-    for (auto& lamp : reg.error)
-        if (lamp.label.fontColour() == form::colours::Red) lit += " " + lamp.label.caption();
+    for (size_t i = 0; i < reg.status.size(); ++i)
+        if (status & (0x80 >> i)) lit += " " + reg.status[i].label.caption();
+    const uint8_t errorBits[6] = {0x80, 0x40, 0x10, 0x04, 0x02, 0x01};
+    if (!(status & 0x80))
+        for (size_t i = 0; i < reg.error.size(); ++i)
+            if (error & errorBits[i]) lit += " " + reg.error[i].label.caption();
     c.out << "Lamps:" << (lit.empty() ? " none" : lit) << "\n";
     return 0;
 }
-
 
 // The command's own options: flags, and options that take a value. Anything else after the
 // command is a usage error, global options included (they belong before the command).

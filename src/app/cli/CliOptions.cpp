@@ -30,7 +30,8 @@ bool validPio(const std::string& v) {
     if (v.rfind("custom:", 0) != 0) return false;
     std::string rest = v.substr(7);
     size_t colon = rest.find(':');
-    return colon != std::string::npos && validHexPort(rest.substr(0, colon)) && validHexPort(rest.substr(colon + 1));
+    return colon != std::string::npos && validHexPort(rest.substr(0, colon)) && validHexPort(rest.substr(colon + 1)) &&
+           std::stoul(rest.substr(0, colon), nullptr, 16) <= 0xFFF8;
 }
 
 } // namespace
@@ -77,7 +78,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
             o.api = value;
         } else if (a == "--pio") {
             if (!needValue(value) || !validPio(value))
-                return {std::nullopt, "--pio needs primary, secondary or custom:BASE:ALT (hexadecimal ports)"};
+                return {std::nullopt, "--pio needs primary, secondary or custom:BASE:ALT (hexadecimal ports, BASE up to FFF8)"};
             o.pio = value;
         } else if (a == "--slave") {
             o.slave = true;
