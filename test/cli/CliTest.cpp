@@ -1,11 +1,13 @@
 #include "app/cli/CliOptions.h"
 #include "app/cli/CliRunner.h"
+#include "platform/host/HostDiskDevices.h"
 
 #include <gtest/gtest.h>
 
 #include "support/TestApp.h"
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 using namespace korvane::cli;
@@ -262,4 +264,16 @@ TEST(CliRunner, RefusesWhatACommandDoesNotTakeAndSaysWhyWhenQuiet) {
     CliRun unwritable = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", "/proc/korvane-nowhere", "clock"});
     EXPECT_NE(unwritable.err.find("the log directory /proc/korvane-nowhere cannot be written"), std::string::npos)
         << unwritable.err;
+}
+
+TEST(CliRunner, AnAddedImageIsTheDriveWorkedOnWithItsWholeSize) {
+    korvane::testsupport::TempDir dir;
+    std::string image = dir.file("disk.img");
+    std::ofstream(image, std::ios::binary).close();
+    std::filesystem::resize_file(image, 64ull << 20);
+    size_t number = korvane::platform::HostDiskDevices({image}).physicalPaths().size() - 1;
+    CliRun r = run({"--ini", "/nonexistent/krv40.ini", "--logs", dir.path(), "--device", image, "passport"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(" : API access enabled, device #" + std::to_string(number) + "\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Capacity: 131072 LBAs"), std::string::npos) << "64 MiB, not a geometry's 128520: " << r.out;
 }

@@ -58,6 +58,33 @@ void checkTransfersAndLimits(DiskHandle& h) {
         << "whole cylinders of the reported geometry";
 }
 
+// READ CAPACITY (10) and (16) tell the whole size, not a size rounded down to a geometry.
+void expectCapacityOf64MiB(DiskHandle& h) {
+    uint8_t data[32] = {};
+    ScsiRequest r10;
+    r10.cdb[0] = 0x25;
+    r10.cdbLength = 10;
+    r10.direction = ScsiRequest::Direction::In;
+    r10.data = data;
+    r10.dataLength = 8;
+    ASSERT_EQ(h.scsiPassThrough(r10), 0u);
+    EXPECT_EQ(r10.scsiStatus, 0);
+    EXPECT_EQ((std::vector<uint8_t>(data, data + 8)), (std::vector<uint8_t>{0, 1, 0xFF, 0xFF, 0, 0, 2, 0}))
+        << "last LBA 131071, 512-byte blocks";
+    ScsiRequest r16;
+    r16.cdb[0] = 0x9E;
+    r16.cdb[1] = 0x10;
+    r16.cdbLength = 16;
+    r16.direction = ScsiRequest::Direction::In;
+    r16.data = data;
+    r16.dataLength = 32;
+    ASSERT_EQ(h.scsiPassThrough(r16), 0u);
+    EXPECT_EQ(data[5], 0x01);
+    EXPECT_EQ(data[6], 0xFF);
+    EXPECT_EQ(data[7], 0xFF);
+    EXPECT_EQ(data[10], 0x02);
+}
+
 } // namespace
 
 TEST(HostDiskDevices, ImageFileTransfersGeometryAndNoPassThrough) {
@@ -83,6 +110,7 @@ TEST(HostDiskDevices, ImageFileTransfersGeometryAndNoPassThrough) {
     r.cdb[0] = 0x12;
     r.cdbLength = 6;
     EXPECT_EQ(h->scsiPassThrough(r), syserr::InvalidFunction);
+    expectCapacityOf64MiB(*h);
     EXPECT_EQ(HostDiskDevices::openPath(dir.file("missing.img"), err), nullptr);
     EXPECT_EQ(err, syserr::FileNotFound);
 }
@@ -109,6 +137,7 @@ TEST(HostDiskDevices, LoopDeviceLikeARealDisk) {
     r.direction = ScsiRequest::Direction::In;
     uint32_t e = h->scsiPassThrough(r);
     EXPECT_NE(e, 0u) << "a loop device carries no SCSI pass-through";
+    expectCapacityOf64MiB(*h);
     TaskFile regs;
     regs.command = 0xE5;
     EXPECT_NE(h->idePassThrough(regs, nullptr, 0, false), 0u);
@@ -163,4 +192,28 @@ TEST(HostDiskDevices, ErrnoAndSenseTranslate) {
     EXPECT_EQ(fixed(0x0B, 0x00), syserr::IoDevice);
     const uint8_t descriptor[8] = {0x72, 0x03, 0x11, 0x00};
     EXPECT_EQ(HostDiskDevices::errorFromSense(descriptor, 8), syserr::Crc);
+}
+
+TEST(HostDiskDevices, ANonGoodStatusWithoutSenseIsAFailureAndHugeCapacitiesSaturate) {
+    ScsiRequest busy;
+    busy.scsiStatus = 0x08; // BUSY
+    EXPECT_EQ(HostDiskDevices::statusWithoutSense(busy), syserr::IoDevice);
+    busy.scsiStatus = 0x18; // RESERVATION CONFLICT
+    EXPECT_EQ(HostDiskDevices::statusWithoutSense(busy), syserr::IoDevice);
+    ScsiRequest checked;
+    checked.scsiStatus = 0x02;
+    checked.senseLength = 18; // CHECK CONDITION with sense: the caller decodes it
+    EXPECT_EQ(HostDiskDevices::statusWithoutSense(checked), 0u);
+    ScsiRequest good;
+    EXPECT_EQ(HostDiskDevices::statusWithoutSense(good), 0u);
+
+    uint8_t data[8] = {};
+    ScsiRequest r;
+    r.cdb[0] = 0x25;
+    r.direction = ScsiRequest::Direction::In;
+    r.data = data;
+    r.dataLength = 8;
+    ASSERT_EQ(HostDiskDevices::readCapacityAnswer(r, uint64_t(3) << 41, 512), 0u); // 3 TiB
+    EXPECT_EQ((std::vector<uint8_t>(data, data + 4)), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}))
+        << "beyond 32 bits the short form says: ask READ CAPACITY (16)";
 }

@@ -14,6 +14,7 @@
 #include "shell/App.h"
 #include "sim/LabProfiles.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <unistd.h>
 
@@ -49,7 +50,7 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         err << "korvane-cli: " << parsed.error << "\n" << "Try 'korvane-cli --help'.\n";
         return 2;
     }
-    const CliOptions& o = *parsed.options;
+    CliOptions& o = *parsed.options;
     if (o.help) {
         out << usageText();
         return 0;
@@ -102,6 +103,14 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (o.logsDir && !directoryWritable(app.eventLog.logDirectory()))
         err << "korvane-cli: warning: the log directory " << *o.logsDir
             << " cannot be written; no log file or dumps are kept\n";
+
+    // A device added without a mode is the one the user means to work on: in API mode, by the
+    // number it got after this machine's own disks.
+    if (!o.devices.empty() && !o.api && !o.pio && machine.hostDisks) {
+        const auto& paths = machine.hostDisks->physicalPaths();
+        auto at = std::find(paths.begin(), paths.end(), o.devices.front());
+        if (at != paths.end() && at - paths.begin() <= 24) o.api = std::to_string(at - paths.begin());
+    }
 
     CliContext context{app, o, lab.get(), out, err};
     std::optional<int> result = runCommand(o.command, context);

@@ -64,6 +64,36 @@ uint32_t HostDiskDevices::errorFromSense(const uint8_t* sense, size_t length) {
     }
 }
 
+uint32_t HostDiskDevices::statusWithoutSense(const ScsiRequest& r) {
+    // BUSY, RESERVATION CONFLICT, TASK SET FULL: the device did not do it, and said nothing more.
+    if (r.scsiStatus != 0 && r.senseLength == 0) return syserr::IoDevice;
+    return 0;
+}
+
+uint32_t HostDiskDevices::readCapacityAnswer(ScsiRequest& r, uint64_t bytes, uint32_t sectorSize) {
+    const uint64_t sectors = bytes / sectorSize;
+    const uint64_t last = sectors ? sectors - 1 : 0;
+    uint8_t answer[32] = {};
+    uint32_t length;
+    if (r.cdb[0] == 0x25) {
+        const uint32_t last32 = last > 0xFFFFFFFEull ? 0xFFFFFFFFu : uint32_t(last);
+        for (int i = 0; i < 4; ++i) answer[i] = uint8_t(last32 >> (24 - 8 * i));
+        for (int i = 0; i < 4; ++i) answer[4 + i] = uint8_t(sectorSize >> (24 - 8 * i));
+        length = 8;
+    } else {
+        for (int i = 0; i < 8; ++i) answer[i] = uint8_t(last >> (56 - 8 * i));
+        for (int i = 0; i < 4; ++i) answer[8 + i] = uint8_t(sectorSize >> (24 - 8 * i));
+        length = 32;
+    }
+    if (r.direction != ScsiRequest::Direction::In || !r.data) return syserr::InvalidParameter;
+    const uint32_t n = std::min(length, r.dataLength);
+    std::memcpy(r.data, answer, n);
+    r.dataTransferred = n;
+    r.scsiStatus = 0;
+    r.senseLength = 0;
+    return 0;
+}
+
 namespace {
 
 bool readFirstLine(const fs::path& p, std::string& out) {
@@ -148,7 +178,30 @@ public:
         return 0;
     }
     uint32_t scsiPassThrough(ScsiRequest& r) override {
-        if (!block_) return syserr::InvalidFunction;
+        // A file, or a block device without SCSI (a loop device), still has a capacity: the size
+        // the system gives, not one made up from a geometry that would cut the tail off.
+        if (!block_ || noSgIo_) return isReadCapacity(r) ? answerReadCapacity(r) : syserr::InvalidFunction;
+        uint32_t e = sgIo(r);
+        if ((e == syserr::InvalidFunction || e == syserr::InvalidParameter) && isReadCapacity(r)) {
+            noSgIo_ = true;
+            return answerReadCapacity(r);
+        }
+        return e;
+    }
+
+private:
+    static bool isReadCapacity(const ScsiRequest& r) {
+        return r.cdb[0] == 0x25 || (r.cdb[0] == 0x9E && (r.cdb[1] & 0x1F) == 0x10);
+    }
+    uint32_t answerReadCapacity(ScsiRequest& r) {
+        uint64_t bytes = 0;
+        if (uint32_t e = size(bytes)) return e;
+        int sector = 512;
+        if (block_) ioctl(fd_, BLKSSZGET, &sector);
+        if (sector <= 0) sector = 512;
+        return HostDiskDevices::readCapacityAnswer(r, bytes, uint32_t(sector));
+    }
+    uint32_t sgIo(ScsiRequest& r) {
         sg_io_hdr_t io{};
         io.interface_id = 'S';
         io.cmd_len = r.cdbLength;
@@ -166,10 +219,9 @@ public:
         r.senseLength = io.sb_len_wr;
         r.dataTransferred = io.dxfer_len > uint32_t(io.resid) ? io.dxfer_len - uint32_t(io.resid) : 0;
         if (io.host_status != 0 || (io.driver_status & 0x0F) == 0x06 /* driver time-out */) return syserr::IoDevice;
-        return 0;
+        return HostDiskDevices::statusWithoutSense(r);
     }
 
-private:
     uint32_t transfer(uint64_t offset, void* buffer, uint32_t length, uint32_t& done, bool out) {
         done = 0;
         uint64_t bytes = 0;
@@ -200,6 +252,7 @@ private:
 
     int fd_;
     bool direct_, block_, writable_;
+    bool noSgIo_ = false;
     void* bounce_ = nullptr;
     uint32_t bounceSize_ = 0;
 };

@@ -33,6 +33,10 @@ public:
     // errno and SCSI sense as the system error codes the logic expects.
     static uint32_t errorFromErrno(int err);
     static uint32_t errorFromSense(const uint8_t* sense, size_t length);
+    // A request the device answered with a non-GOOD status and no sense data is a failure.
+    static uint32_t statusWithoutSense(const ScsiRequest& r);
+    // READ CAPACITY (10) or (16) answered from a size in bytes, for devices that carry no SCSI.
+    static uint32_t readCapacityAnswer(ScsiRequest& r, uint64_t bytes, uint32_t sectorSize);
 
 private:
     std::vector<std::string> physical_;
