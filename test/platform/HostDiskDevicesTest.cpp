@@ -217,3 +217,61 @@ TEST(HostDiskDevices, ANonGoodStatusWithoutSenseIsAFailureAndHugeCapacitiesSatur
     EXPECT_EQ((std::vector<uint8_t>(data, data + 4)), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}))
         << "beyond 32 bits the short form says: ask READ CAPACITY (16)";
 }
+
+TEST(HostDiskDevices, DriveCommandArgumentsCountSectorsNotRegisters) {
+    TaskFile smartRead;
+    smartRead.command = 0xB0;
+    smartRead.features = 0xD0;
+    smartRead.count = 1;
+    smartRead.lbaLow = 1;
+    auto a = HostDiskDevices::driveCmdArgs(smartRead, 512);
+    ASSERT_EQ(a.size(), 4u + 512u);
+    EXPECT_EQ((std::vector<uint8_t>(a.begin(), a.begin() + 4)), (std::vector<uint8_t>{0xB0, 0x01, 0xD0, 0x01}));
+    TaskFile identify;
+    identify.command = 0xEC;
+    identify.count = 0x55; // a count register that is not a data length
+    a = HostDiskDevices::driveCmdArgs(identify, 512);
+    EXPECT_EQ(a[1], 0x55) << "the count register of a non-SMART command";
+    EXPECT_EQ(a[3], 1) << "one sector of data, whatever the count register says";
+    TaskFile autosave;
+    autosave.command = 0xB0;
+    autosave.features = 0xD2;
+    autosave.count = 0xF1;
+    a = HostDiskDevices::driveCmdArgs(autosave, 0);
+    EXPECT_EQ(a.size(), 4u) << "a count of F1h is not 241 sectors of data";
+    EXPECT_EQ(a[3], 0);
+}
+
+TEST(HostDiskDevices, RegisterReadBackBecomesANonDataCommandWithItsReturnDescriptor) {
+    ScsiRequest r;
+    const uint8_t cdb[16] = {0x85, 0x1F, 0x0B, 0, 0xDA, 0, 0, 0, 0, 0, 0x4F, 0, 0xC2, 0xA0, 0xB0, 0};
+    std::memcpy(r.cdb, cdb, 16);
+    r.cdbLength = 16;
+    r.direction = ScsiRequest::Direction::In;
+    ASSERT_TRUE(HostDiskDevices::asksForAtaRegisters(r));
+    HostDiskDevices::toNonDataWithCheckCondition(r);
+    EXPECT_EQ(r.cdb[1], 0x07) << "protocol 3 (non-data), extend kept";
+    EXPECT_EQ(r.cdb[2], 0x20) << "CK_COND";
+    EXPECT_EQ(r.cdb[4], 0xDA);
+    EXPECT_EQ(r.cdb[14], 0xB0);
+    EXPECT_EQ(r.direction, ScsiRequest::Direction::None);
+    EXPECT_FALSE(HostDiskDevices::asksForAtaRegisters(r));
+
+    // Descriptor sense: RECOVERED ERROR, ATA PASS THROUGH INFORMATION AVAILABLE, then a descriptor
+    // of another kind before the ATA status return one.
+    const uint8_t sense[] = {0x72, 0x01, 0x00, 0x1D, 0, 0, 0, 0x14, 0x00, 0x04, 1, 2, 3, 4,
+                             0x09, 0x0C, 0x00, 0x00, 0, 0x00, 0, 0x00, 0, 0x2C, 0, 0xF4, 0xA0, 0x50};
+    uint8_t regs[14] = {};
+    ASSERT_TRUE(HostDiskDevices::ataReturnFromSense(sense, sizeof sense, regs));
+    EXPECT_EQ(regs[9], 0x2C) << "LBA mid 2Ch: the threshold-exceeded answer of RETURN STATUS";
+    EXPECT_EQ(regs[11], 0xF4);
+    EXPECT_EQ(regs[13], 0x50);
+    EXPECT_FALSE(HostDiskDevices::ataReturnFromSense(sense, 20, regs)) << "a descriptor cut short";
+    const uint8_t fixedSense[18] = {0x70, 0, 0x05};
+    EXPECT_FALSE(HostDiskDevices::ataReturnFromSense(fixedSense, 18, regs));
+
+    ScsiRequest rw;
+    HostDiskDevices::readWrite16(rw, 0x0102030405ull, 8, false);
+    EXPECT_EQ((std::vector<uint8_t>(rw.cdb, rw.cdb + 16)),
+              (std::vector<uint8_t>{0x88, 0, 0, 0, 0, 0x01, 0x02, 0x03, 0x04, 0x05, 0, 0, 0, 8, 0, 0}));
+}

@@ -64,6 +64,52 @@ uint32_t HostDiskDevices::errorFromSense(const uint8_t* sense, size_t length) {
     }
 }
 
+std::vector<uint8_t> HostDiskDevices::driveCmdArgs(const TaskFile& regs, uint32_t dataLength) {
+    // HDIO_DRIVE_CMD: args[3] is the number of 512-byte sectors the kernel moves (and copies back
+    // after the 4-byte header); for SMART args[1] is the LBA low register and args[3] also the
+    // count register, for other commands args[1] is the count register.
+    const uint32_t sectors = (dataLength + 511) / 512;
+    std::vector<uint8_t> args(4 + size_t(sectors) * 512, 0);
+    args[0] = regs.command;
+    args[1] = regs.command == 0xB0 ? regs.lbaLow : regs.count;
+    args[2] = regs.features;
+    args[3] = uint8_t(sectors);
+    return args;
+}
+
+bool HostDiskDevices::asksForAtaRegisters(const ScsiRequest& r) {
+    return (r.cdb[0] == 0x85 || r.cdb[0] == 0xA1) && ((r.cdb[1] >> 1) & 0x0F) == 15;
+}
+
+void HostDiskDevices::toNonDataWithCheckCondition(ScsiRequest& r) {
+    const uint8_t extend = r.cdb[0] == 0x85 ? (r.cdb[1] & 0x01) : 0;
+    r.cdb[1] = uint8_t(3 << 1 | extend); // non-data
+    r.cdb[2] = 0x20;                     // CK_COND: always return the registers
+    r.direction = ScsiRequest::Direction::None;
+    r.data = nullptr;
+    r.dataLength = 0;
+}
+
+bool HostDiskDevices::ataReturnFromSense(const uint8_t* sense, size_t length, uint8_t registers[14]) {
+    if (length < 8 || (sense[0] & 0x7F) != 0x72) return false;
+    const size_t end = std::min<size_t>(length, 8 + size_t(sense[7]));
+    for (size_t at = 8; at + 2 <= end; at += 2 + size_t(sense[at + 1])) {
+        if (sense[at] == 0x09 && sense[at + 1] >= 0x0C && at + 14 <= end) {
+            std::memcpy(registers, sense + at, 14);
+            return true;
+        }
+    }
+    return false;
+}
+
+void HostDiskDevices::readWrite16(ScsiRequest& r, uint64_t lba, uint32_t blocks, bool write) {
+    std::memset(r.cdb, 0, sizeof r.cdb);
+    r.cdb[0] = write ? 0x8A : 0x88;
+    for (int i = 0; i < 8; ++i) r.cdb[2 + i] = uint8_t(lba >> (56 - 8 * i));
+    for (int i = 0; i < 4; ++i) r.cdb[10 + i] = uint8_t(blocks >> (24 - 8 * i));
+    r.cdbLength = 16;
+}
+
 uint32_t HostDiskDevices::statusWithoutSense(const ScsiRequest& r) {
     // BUSY, RESERVATION CONFLICT, TASK SET FULL: the device did not do it, and said nothing more.
     if (r.scsiStatus != 0 && r.senseLength == 0) return syserr::IoDevice;
@@ -150,16 +196,14 @@ public:
     }
     uint32_t smartRequest(TaskFile& regs, uint8_t* data, uint32_t dataLength) override {
         if (!block_) return syserr::InvalidFunction;
-        // HDIO_DRIVE_CMD: command, sector number, feature, sector count; data follows.
-        std::vector<uint8_t> args(4 + std::max<uint32_t>(dataLength, 0), 0);
-        args[0] = regs.command;
-        args[1] = regs.lbaLow;
-        args[2] = regs.features;
-        args[3] = regs.count;
+        // A command without data (SMART ENABLE, AUTOSAVE with its count, RETURN STATUS with the
+        // registers it answers in) goes as a task, which carries and returns every register.
+        if (!data || dataLength == 0) return idePassThrough(regs, nullptr, 0, false);
+        std::vector<uint8_t> args = HostDiskDevices::driveCmdArgs(regs, dataLength);
         if (ioctl(fd_, HDIO_DRIVE_CMD, args.data()) != 0) return HostDiskDevices::errorFromErrno(errno);
         regs.status = args[0];
         regs.error = args[1];
-        if (data && dataLength) std::memcpy(data, args.data() + 4, dataLength);
+        std::memcpy(data, args.data() + 4, dataLength);
         return 0;
     }
     uint32_t idePassThrough(TaskFile& regs, uint8_t*, uint32_t dataLength, bool) override {
@@ -181,6 +225,7 @@ public:
         // A file, or a block device without SCSI (a loop device), still has a capacity: the size
         // the system gives, not one made up from a geometry that would cut the tail off.
         if (!block_ || noSgIo_) return isReadCapacity(r) ? answerReadCapacity(r) : syserr::InvalidFunction;
+        if (HostDiskDevices::asksForAtaRegisters(r)) return ataRegisters(r);
         uint32_t e = sgIo(r);
         if ((e == syserr::InvalidFunction || e == syserr::InvalidParameter) && isReadCapacity(r)) {
             noSgIo_ = true;
@@ -190,6 +235,33 @@ public:
     }
 
 private:
+    // The registers a command leaves, which the kernel will not return as "response information":
+    // the same command, sent without data and with CK_COND, brings them in its sense data.
+    uint32_t ataRegisters(ScsiRequest& r) {
+        ScsiRequest task = r;
+        HostDiskDevices::toNonDataWithCheckCondition(task);
+        uint32_t e = sgIo(task);
+        if (e != 0) return e;
+        uint8_t registers[14] = {};
+        if (!HostDiskDevices::ataReturnFromSense(task.sense, task.senseLength, registers)) {
+            std::memcpy(r.sense, task.sense, sizeof r.sense);
+            r.senseLength = task.senseLength;
+            r.scsiStatus = task.scsiStatus;
+            return task.scsiStatus == 0 ? syserr::InvalidFunction : 0;
+        }
+        if (r.data && r.direction == ScsiRequest::Direction::In) {
+            const uint32_t n = std::min<uint32_t>(r.dataLength, sizeof registers);
+            std::memcpy(r.data, registers, n);
+            r.dataTransferred = n;
+        }
+        // The command itself failed when the returned status has ERR: the caller sees the sense.
+        const bool failed = registers[13] & 0x01;
+        r.scsiStatus = failed ? task.scsiStatus : 0;
+        r.senseLength = failed ? task.senseLength : 0;
+        std::memcpy(r.sense, task.sense, sizeof r.sense);
+        if (!failed) std::memset(r.sense, 0, sizeof r.sense);
+        return 0;
+    }
     static bool isReadCapacity(const ScsiRequest& r) {
         return r.cdb[0] == 0x25 || (r.cdb[0] == 0x9E && (r.cdb[1] & 0x1F) == 0x10);
     }
@@ -235,11 +307,37 @@ private:
             if (out) std::memcpy(bounce_, buffer, length);
         }
         ssize_t n = out ? pwrite(fd_, io, length, off_t(offset)) : pread(fd_, io, length, off_t(offset));
+        if (n < 0 && errno == EIO && block_ && !noSgIo_) {
+            // The system says only "I/O error"; the device says which (an unreadable sector, an
+            // address out of range...): the same range again, as a SCSI command, brings the sense.
+            uint32_t e = reissueForSense(offset, io, length, out);
+            if (e != 0) return e;
+            n = ssize_t(length);
+        }
+        if (n < 0 && out && block_ && errno == EPERM) return syserr::WriteProtect;
         if (n < 0) return HostDiskDevices::errorFromErrno(errno);
         if (uint32_t(n) != length) return syserr::SectorNotFound; // a short transfer: the end of the device
         if (bounce && !out) std::memcpy(buffer, bounce_, length);
         done = length;
         return 0;
+    }
+    uint32_t reissueForSense(uint64_t offset, void* io, uint32_t length, bool out) {
+        int sector = 512;
+        if (ioctl(fd_, BLKSSZGET, &sector) != 0 || sector <= 0) sector = 512;
+        ScsiRequest r;
+        HostDiskDevices::readWrite16(r, offset / uint32_t(sector), length / uint32_t(sector), out);
+        r.data = static_cast<uint8_t*>(io);
+        r.dataLength = length;
+        r.direction = out ? ScsiRequest::Direction::Out : ScsiRequest::Direction::In;
+        r.timeoutSeconds = 30;
+        uint32_t e = sgIo(r);
+        if (e == syserr::InvalidFunction || e == syserr::InvalidParameter) {
+            noSgIo_ = true;
+            return syserr::IoDevice; // no SCSI under this device: the plain I/O error it is
+        }
+        if (e != 0) return e;
+        if (r.scsiStatus == 0) return 0;
+        return HostDiskDevices::errorFromSense(r.sense, r.senseLength);
     }
     bool ensureBounce(uint32_t length) {
         if (bounceSize_ >= length) return true;
@@ -322,6 +420,9 @@ std::unique_ptr<DiskHandle> HostDiskDevices::openPath(const std::string& path, u
         error = errorFromErrno(errno);
         return nullptr;
     }
+    // A block device set read-only still opens for writing; its writes would fail as "access denied".
+    int readOnly = 0;
+    if (block && ioctl(fd, BLKROGET, &readOnly) == 0 && readOnly) writable = false;
     error = 0;
     return std::make_unique<HostDiskHandle>(fd, direct, block, writable);
 }

@@ -35,6 +35,16 @@ public:
     static uint32_t errorFromSense(const uint8_t* sense, size_t length);
     // A request the device answered with a non-GOOD status and no sense data is a failure.
     static uint32_t statusWithoutSense(const ScsiRequest& r);
+    // The HDIO_DRIVE_CMD argument block for a data-in command of dataLength bytes.
+    static std::vector<uint8_t> driveCmdArgs(const TaskFile& regs, uint32_t dataLength);
+    // ATA PASS-THROUGH asking for the registers (protocol 15), which Linux refuses; such a request
+    // is sent non-data with CK_COND, and the registers come from the sense data's ATA return
+    // descriptor, laid out as that descriptor (error at 3, count at 5, LBA at 7/9/11, device 12, status 13).
+    static bool asksForAtaRegisters(const ScsiRequest& r);
+    static void toNonDataWithCheckCondition(ScsiRequest& r);
+    static bool ataReturnFromSense(const uint8_t* sense, size_t length, uint8_t registers[14]);
+    // READ(16) / WRITE(16) of a range, used to learn why a plain transfer failed.
+    static void readWrite16(ScsiRequest& r, uint64_t lba, uint32_t blocks, bool write);
     // READ CAPACITY (10) or (16) answered from a size in bytes, for devices that carry no SCSI.
     static uint32_t readCapacityAnswer(ScsiRequest& r, uint64_t bytes, uint32_t sectorSize);
 
