@@ -19,6 +19,7 @@ struct Fault {
     const char* name;
     std::function<uint32_t(DiskHandle&, uint64_t sectors)> op;
     uint32_t expected;
+    bool writes = false;
 };
 
 const std::vector<Fault>& faults() {
@@ -35,7 +36,7 @@ const std::vector<Fault>& faults() {
              uint32_t done;
              return h.write((n - 1) * 512, buffer, 1024, done);
          },
-         syserr::SectorNotFound},
+         syserr::SectorNotFound, true},
         {"read of the last sector",
          [](DiskHandle& h, uint64_t n) {
              uint32_t done;
@@ -46,8 +47,10 @@ const std::vector<Fault>& faults() {
     return table;
 }
 
-void checkAll(DiskHandle& h, uint64_t sectors, const std::string& backEnd) {
-    for (const Fault& f : faults()) EXPECT_EQ(f.op(h, sectors), f.expected) << backEnd << ": " << f.name;
+// On a read-only device every write is refused for that before its range is looked at, as the lab does.
+void checkAll(DiskHandle& h, uint64_t sectors, const std::string& backEnd, bool readOnly = false) {
+    for (const Fault& f : faults())
+        EXPECT_EQ(f.op(h, sectors), readOnly && f.writes ? syserr::WriteProtect : f.expected) << backEnd << ": " << f.name;
 }
 
 std::string runShell(const std::string& command) {
@@ -86,7 +89,7 @@ TEST(DiskFaults, TheLabAndTheHostGiveTheSameCodeForTheSameFault) {
     } detach{loop};
     auto device = HostDiskDevices::openPath(loop, err);
     ASSERT_NE(device, nullptr);
-    checkAll(*device, (8ull << 20) / 512, "read-only loop device");
+    checkAll(*device, (8ull << 20) / 512, "read-only loop device", true);
     static uint8_t sector alignas(4096)[512];
     uint32_t done = 0;
     EXPECT_EQ(device->write(0, sector, 512, done), syserr::WriteProtect) << "a read-only device";
