@@ -1,5 +1,7 @@
 #include "access/ApiAccess.h"
 
+#include "platform/AtaCommandTable.h"
+
 #include "platform/SystemErrors.h"
 
 #include <algorithm>
@@ -319,7 +321,12 @@ bool ApiAccess::issueSectorCommand(DiskHandle* handle, uint16_t count, uint8_t c
         return apiWriteSectors(handle, count, buffer, bps, lba) == bytes;
     case 0x40: return apiVerifySectors(handle, count, lba);
     case 0x70: return apiReadSectors(handle, 1, buffer, bps, lba) == bps;
-    default: return true; // nothing to send in API mode
+    default: {
+        // A command without address or data has nothing to carry in API mode; anything else this
+        // route cannot send is refused rather than reported done.
+        const platform::AtaCommandInfo& info = platform::ataCommand(command);
+        return info.known() && !info.addressed && info.data == platform::AtaCommandInfo::Data::None;
+    }
     }
 }
 

@@ -302,10 +302,10 @@ void DeviceSelection::setPorts(uint16_t base, uint16_t alt) {
     session_.pioAltPort = alt;
     auto& port = form_.standard.port;
     quiet_ = true; // the edits' change handlers stay quiet while code fills them
-    // A custom channel shows its ports as four digits; the standard ones as they are known.
-    const bool custom = port.PortBox.itemIndex() == 2;
-    port.BasePortEdit.setText(hex(base, custom || base > 0xFFF ? 4 : 3));
-    port.AltPortEdit.setText(hex(alt, custom || alt > 0xFFF ? 4 : 3));
+    // The standard channels' ports show as they are known; any other port as four digits.
+    auto digits = [](uint16_t p) { return p == 0x170 || p == 0x1F0 || p == 0x376 || p == 0x3F6 ? 3 : 4; };
+    port.BasePortEdit.setText(hex(base, digits(base)));
+    port.AltPortEdit.setText(hex(alt, digits(alt)));
     quiet_ = false;
 }
 

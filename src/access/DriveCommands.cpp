@@ -1,5 +1,7 @@
 #include "access/DriveCommands.h"
 
+#include "platform/AtaCommandTable.h"
+
 #include <cstring>
 
 namespace korvane::access {
@@ -8,25 +10,23 @@ DriveCommands::DriveCommands(DriveSession& session, PioProtocol& pio, WorkerGate
                              platform::Clock& clock)
     : session_(session), pio_(pio), gate_(gate), form_(form), clock_(clock) {}
 
-uint8_t DriveCommands::code48(uint8_t command) {
-    switch (command) {
-    case 0x20: return 0x24;
-    case 0x30: return 0x34;
-    case 0x40: return 0x42;
-    case 0x70: return 0x42; // SEEK has no 48-bit form: a one-sector verify does its work
-    case 0xF8: return 0x27;
-    case 0xF9: return 0x37;
-    default: return 0x00;
-    }
-}
+uint8_t DriveCommands::code48(uint8_t command) { return platform::ataCommand(command).twin48; }
 
 bool DriveCommands::issueSectorCommand(platform::DiskHandle* handle, uint16_t count, uint8_t command, uint64_t lba) {
     session_.lba28Overflow = false;
     if (session_.accessMode == AccessMode::Api) return api_ && api_->issueSectorCommand(handle, count, command, lba);
-    if (session_.lba48) {
+    const platform::AtaCommandInfo& info = platform::ataCommand(command);
+    if (session_.lba48 && (info.twin48 || info.addressed)) {
+        // An addressed command without a 48-bit form is refused, never sent as another code.
+        if (!info.twin48) return false;
         uint16_t low, mid, high;
         PioProtocol::lba48Pairs(lba, low, mid, high);
-        pio_.writeTaskFile48(0, count, low, mid, high, 0xE0, code48(command));
+        pio_.writeTaskFile48(0, count, low, mid, high, 0xE0, info.twin48);
+        return true;
+    }
+    if (session_.lba48) {
+        // Without an address there is nothing 48-bit about it: it goes as it is.
+        pio_.writeTaskFile28(0, uint8_t(count), 0, 0, 0, 0xE0, command);
         return true;
     }
     if (lba > 0x0FFFFFFF) {

@@ -20,7 +20,8 @@ public:
     // The API side arrives with the API access layer; without it API commands fail.
     void setApiPath(ApiSectorPath* path) { api_ = path; }
 
-    // The 48-bit code the PIO layer sends in place of `command` when 48-bit commands are on.
+    // The 48-bit code the PIO layer sends in place of `command` when 48-bit commands are on
+    // (0: the command has no 48-bit form).
     static uint8_t code48(uint8_t command);
 
     bool issueSectorCommand(platform::DiskHandle* handle, uint16_t count, uint8_t command, uint64_t lba);

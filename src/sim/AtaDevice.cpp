@@ -1,5 +1,7 @@
 #include "sim/AtaDevice.h"
 
+#include "platform/AtaCommandTable.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -219,12 +221,7 @@ const std::map<uint8_t, AtaDevice::Command>& AtaDevice::commandTable() {
     return table;
 }
 
-bool AtaDevice::ext() const {
-    switch (command_) {
-    case 0x24: case 0x34: case 0x42: case 0x27: case 0x37: case 0xEA: return true;
-    default: return false;
-    }
-}
+bool AtaDevice::ext() const { return platform::ataCommand(command_).is48; }
 
 uint64_t AtaDevice::commandLba() const {
     if (ext())

@@ -269,3 +269,11 @@ TEST_F(Api, DriveCommandsUseTheApiPathInApiMode) {
     EXPECT_EQ(s.buffers.sectorBuffer2[511], 0xA7);
     EXPECT_FALSE(t.app->commands.readOneSector(123456));
 }
+
+TEST_F(Api, SectorCommandsThisRouteCannotCarryAreRefusedNotReportedDone) {
+    auto h = api.openDevice(0, 'C');
+    EXPECT_TRUE(api.issueSectorCommand(h.get(), 1, 0x10, 0)) << "RECALIBRATE: nothing to carry";
+    EXPECT_FALSE(api.issueSectorCommand(h.get(), 1, 0x22, 5)) << "READ LONG has no API form";
+    EXPECT_FALSE(api.issueSectorCommand(h.get(), 1, 0x00, 5)) << "an unknown code";
+    EXPECT_FALSE(disk(0).store().writtenWithin(0, 100));
+}

@@ -1,3 +1,4 @@
+#include "platform/AtaCommandTable.h"
 #include "platform/host/HostPortIo.h"
 #include "support/TestApp.h"
 
@@ -47,7 +48,7 @@ TEST_F(Commands, TwentyEightBitBoundary) {
 TEST_F(Commands, FortyEightBitCodes) {
     s.lba48 = true;
     const std::pair<uint8_t, uint8_t> table[] = {{0x20, 0x24}, {0x30, 0x34}, {0x40, 0x42}, {0x70, 0x42},
-                                                 {0xF8, 0x27}, {0xF9, 0x37}, {0x10, 0x00}};
+                                                 {0xF8, 0x27}, {0xF9, 0x37}, {0x10, 0x00}, {0x22, 0x00}};
     for (auto [code, sent] : table) {
         EXPECT_EQ(access::DriveCommands::code48(code), sent);
     }
@@ -57,7 +58,22 @@ TEST_F(Commands, FortyEightBitCodes) {
     EXPECT_EQ(drive().commandsReceived().back().lba48(), 0x123456789ull);
     cmd.issueSectorCommand(nullptr, 1, 0x10, 0);
     app.pio.waitNotBusy();
-    EXPECT_EQ(lastCode(), 0x00);
+    EXPECT_EQ(lastCode(), 0x10) << "a command without an address goes as it is, not as NOP";
+    size_t sent = drive().commandsReceived().size();
+    EXPECT_FALSE(cmd.issueSectorCommand(nullptr, 1, 0x22, 5)) << "READ LONG has no 48-bit form: refused";
+    EXPECT_EQ(drive().commandsReceived().size(), sent) << "nothing reached the drive";
+}
+
+TEST(AtaCommandTable, TwinsAreFortyEightBitAndTheLabAgrees) {
+    for (int c = 0; c < 256; ++c) {
+        const auto& info = platform::ataCommand(uint8_t(c));
+        if (!info.twin48) continue;
+        EXPECT_TRUE(platform::ataCommand(info.twin48).is48) << std::hex << c;
+        EXPECT_FALSE(info.is48) << std::hex << c;
+        EXPECT_EQ(platform::ataCommand(info.twin48).data, info.data) << std::hex << c << " moves data as its twin";
+    }
+    EXPECT_FALSE(platform::ataCommand(0x00).known());
+    EXPECT_STREQ(platform::ataCommand(0x25).name, nullptr) << "READ DMA EXT is not one of ours";
 }
 
 TEST_F(Commands, OneSectorReadsAndWritesInPio) {
