@@ -217,6 +217,10 @@ bool ApiAccess::apiAtaCommand(uint8_t number, uint16_t count, Direction directio
 }
 
 bool ApiAccess::apiScsiInquiry(DiskHandle* h) {
+    // A failed INQUIRY leaves nothing of the previous device's answer behind.
+    scsiModel_.clear();
+    scsiRevision_.clear();
+    scsiSerial_.clear();
     uint8_t data[255] = {};
     const uint8_t cdb[6] = {0x12, 0, 0, 0, 0x60, 0};
     if (scsiRequest(h, cdb, 6, ScsiRequest::Direction::In, data, sizeof data, 5) != 0 || sat_.scsiStatus != 0)

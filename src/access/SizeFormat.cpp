@@ -19,7 +19,8 @@ std::string formatSize(uint32_t bytesPerSector, uint64_t sectors) {
 }
 
 std::string formatSizeShort(int64_t sectors, uint32_t bytesPerSector, uint32_t sectorsPerMiB) {
-    int64_t n = sectors < 0 ? -sectors : sectors;
+    // The magnitude as unsigned: the negation of the most negative value has no signed form.
+    uint64_t n = sectors < 0 ? 0 - uint64_t(sectors) : uint64_t(sectors);
     if (sectorsPerMiB == 0) sectorsPerMiB = 2048;
     if (n < 20479) {
         if (sectors == 0) return "0";

@@ -332,6 +332,10 @@ void PassportReader::paintRotation(uint16_t rate) {
     pp.SSDLed.setColour(c);
 }
 
+namespace {
+constexpr uint64_t kMaxAtaCapacity = uint64_t(1) << 48;
+} // namespace
+
 void PassportReader::decodeAta(const IdentifyBlock& id, bool live) {
     auto& s = c_.session;
     auto& f = c_.form;
@@ -361,8 +365,15 @@ void PassportReader::decodeAta(const IdentifyBlock& id, bool live) {
     uint64_t maxLba = 0;
     if (p_.LbaSupported) {
         maxLba = p_.Lba48Supported ? id.qword(100) : id.dword(60);
+        if (maxLba > kMaxAtaCapacity) {
+            // 48-bit addressing reaches 2^48 sectors: anything more is a damaged block, and the
+            // 28-bit field is the better guess.
+            c_.log("Warning! Impossible capacity in the passport: " + std::to_string(maxLba) + " LBAs", 0, 4);
+            maxLba = id.dword(60);
+        }
         if (maxLba == 0) maxLba = uint64_t(id.word(1)) * id.word(3) * id.word(6);
     }
+    if (p_.LbaSupported && maxLba == 0) c_.log("Warning! The passport gives no capacity", 0, 4);
     s.maxLba = maxLba;
     if (p_.Lba48Supported) f.log.biglbaChk.setChecked(true);
     result_ = int64_t(maxLba) - 1;

@@ -249,7 +249,12 @@ std::string PassportReport::copyAllText() const {
     bool pci = psp.columns().size() > 4;
     for (size_t r = 0; r < psp.rowCount(); ++r) {
         if (!pci)
-            text += padLeft(psp.cell(r, 1), 10) + " " + padRight(psp.cell(r, 2), 27) + padRight(psp.cell(r, 3), 9);
+        {
+            // A value as wide as its column or wider keeps one blank before the comment.
+            std::string value = padRight(psp.cell(r, 2), 27);
+            if (value.size() >= 27 && !psp.cell(r, 3).empty() && value.back() != ' ') value += ' ';
+            text += padLeft(psp.cell(r, 1), 10) + " " + value + padRight(psp.cell(r, 3), 9);
+        }
         else
             text += padRight(psp.cell(r, 1), 8) + " " + padRight(psp.cell(r, 2), 14) + padRight(psp.cell(r, 3), 8) +
                     " " + padRight(psp.cell(r, 4), 6) + " " + padRight(psp.cell(r, 5), 6);

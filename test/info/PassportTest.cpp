@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <fstream>
 #include <sstream>
 
@@ -280,6 +282,38 @@ TEST_F(Passport, BadFilesAndGarbageBlocks) {
     for (size_t i = 0; i < 512; ++i) garbage[i] = uint8_t(i * 131 + 7);
     EXPECT_NO_FATAL_FAILURE(openBin(garbage));
     EXPECT_GE(psp.rowCount(), 10u);
+}
+
+TEST_F(Passport, ImpossibleCapacitiesAreSaidAndNeverOverflow) {
+    // 2^63 sectors in words 100-103: more than 48-bit addressing can reach.
+    EXPECT_EQ(app.passportReader.buildPassport(true, dataPath("bad-input/passport_lba48_2p63.bin")), 240121728 - 1)
+        << "the 28-bit capacity stands in";
+    auto m = t.messages();
+    EXPECT_NE(std::find(m.begin(), m.end(), "Warning! Impossible capacity in the passport: 9223372036854775808 LBAs"),
+              m.end());
+    EXPECT_EQ(app.session.maxLba, 240121728u);
+    EXPECT_EQ(app.passportReader.buildPassport(true, dataPath("bad-input/passport_min_2p63.bin")), -1);
+    EXPECT_EQ(t.lastMessage(), "Warning! The passport gives no capacity") << "a failure that says why";
+    EXPECT_EQ(PassportReport::formatSizeShort(INT64_MIN, 512, 2048).front(), '-');
+}
+
+TEST_F(Passport, AFailedInquiryKeepsNothingOfThePreviousDevice) {
+    useApi(7);
+    ASSERT_TRUE(app.passportReader.readPassport(true, true));
+    std::string firmware7 = p.Firmware;
+    useApi(8); // answers no INQUIRY
+    ASSERT_TRUE(app.passportReader.readPassport(true, true));
+    EXPECT_EQ(p.Firmware, "unknown") << "not device 7's " << firmware7;
+    EXPECT_EQ(p.Serial, "unknown");
+}
+
+TEST_F(Passport, AValueAsWideAsItsColumnKeepsABlankBeforeItsComment) {
+    psp.clear();
+    psp.addRow({"", "Support:", "LBA, 48bit, HPA, AAM, APM, DMA", "UDMA-6"});
+    psp.addRow({"", "Model:", "exactly twenty-seven chars.", "note"});
+    std::string text = app.passportReport.copyAllText();
+    EXPECT_NE(text.find("DMA UDMA-6"), std::string::npos) << text;
+    EXPECT_NE(text.find("chars. note"), std::string::npos) << text;
 }
 
 TEST_F(Passport, IdentityStringsAndFileNames) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <map>
 
 using namespace korvane;
@@ -199,4 +201,22 @@ TEST_F(SettingsFixture, FloatSettingsOutsideTheirRangeAreClampedWhenRead) {
     EXPECT_EQ(app.form.tests.RndScTimeEdit.value(), 0.25) << "a comma value is the user's value, not the default";
     ASSERT_TRUE(app.settings.saveSettings());
     EXPECT_EQ(savedFile().readString("Scan", "Time of RND", ""), "0.25");
+}
+
+TEST_F(SettingsFixture, SavingTwiceChangesNothingForTheBadInputFiles) {
+    for (const char* name : {"ini_quotes.ini", "ini_logfilename_space.ini", "ini_time_of_rnd.ini"}) {
+        std::ifstream in(std::string(KORVANE_TEST_DATA) + "/bad-input/" + name, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(text.empty()) << name;
+        t.dir.write("krv40.ini", text);
+        app.settings.loadSettings();
+        ASSERT_TRUE(app.settings.saveSettings());
+        std::string once = t.dir.read("krv40.ini");
+        app.settings.loadSettings();
+        ASSERT_TRUE(app.settings.saveSettings());
+        EXPECT_EQ(t.dir.read("krv40.ini"), once) << name;
+    }
+    t.dir.write("krv40.ini", "[Setup]\nLogFileName=\" spaced.txt \"\n");
+    app.settings.loadSettings();
+    EXPECT_EQ(app.form.setup.log.LogFileEdit.text(), " spaced.txt ");
 }
