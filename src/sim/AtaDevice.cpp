@@ -310,7 +310,10 @@ void AtaDevice::writeCommand(uint8_t command) {
     tf.prevLbaLow = prev_[2];
     tf.prevLbaMid = prev_[3];
     tf.prevLbaHigh = prev_[4];
+    // A long scan sends millions of commands: only the recent ones are kept.
+    if (commands_.size() == kCommandsKept) commands_.pop_front();
     commands_.push_back(tf);
+    ++commandsTotal_;
 
     if (command != 0xF4) security_.otherCommand();
     bool nativeMaxBefore = lastWasReadNativeMax_;

@@ -11,7 +11,9 @@
 
 #include <array>
 #include <functional>
+#include <deque>
 #include <map>
+#include <mutex>
 #include <set>
 #include <vector>
 
@@ -73,7 +75,15 @@ public:
     // A weak sector takes writes without complaint but cannot be read back.
     void makeWeak(uint64_t lba) { weak_.insert(lba); }
     uint32_t reallocatedCount() const { return reallocated_; }
-    const std::vector<platform::TaskFile>& commandsReceived() const { return commands_; }
+    // The most recent commands received (at most kCommandsKept), oldest first; commandsTotal() counts all.
+    static constexpr size_t kCommandsKept = 4096;
+    const std::deque<platform::TaskFile>& commandsReceived() const { return commands_; }
+    uint64_t commandsTotal() const { return commandsTotal_; }
+
+    // The lock of the bus the drive hangs on: its channel's when it has one. Every way in to the
+    // drive (registers, disk face, pass-through) holds it, so two threads never meet inside.
+    std::recursive_mutex& busLock() { return *busLock_; }
+    void shareBusLock(std::recursive_mutex& lock) { busLock_ = &lock; }
 
     DeviceFaults faults;
 
@@ -178,7 +188,10 @@ private:
     std::set<uint64_t> unreadable_, pending_, weak_;
     std::map<uint64_t, uint32_t> slow_;
     uint32_t reallocated_ = 0;
-    std::vector<platform::TaskFile> commands_;
+    std::deque<platform::TaskFile> commands_;
+    uint64_t commandsTotal_ = 0;
+    std::recursive_mutex ownLock_;
+    std::recursive_mutex* busLock_ = &ownLock_;
 };
 
 } // namespace korvane::sim

@@ -15,7 +15,10 @@ public:
 
     uint16_t base() const { return base_; }
     uint16_t alt() const { return alt_; }
-    void attach(int index, std::shared_ptr<AtaDevice> device) { devices_[index & 1] = std::move(device); }
+    void attach(int index, std::shared_ptr<AtaDevice> device) {
+        if (device) device->shareBusLock(mutex_);
+        devices_[index & 1] = std::move(device);
+    }
     AtaDevice* device(int index) const { return devices_[index & 1].get(); }
     bool owns(uint16_t port) const { return (port >= base_ && port <= base_ + 7) || port == alt_ || port == powerPort(); }
 

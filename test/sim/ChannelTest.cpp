@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 using namespace korvane;
 using namespace korvane::platform;
 using testsupport::LabHost;
@@ -134,4 +137,45 @@ TEST(Lab, SpeakerTonesAreRecordedAndPort61KeepsItsOtherBits) {
     EXPECT_EQ(host.lab->speaker().tones()[0].divisor, 500);
     EXPECT_NEAR(double(host.lab->speaker().tones()[0].lengthNs), 200e6, 1e4) << "plus the port write itself";
     EXPECT_EQ(host.ports->inb(0x61), before);
+}
+
+TEST(IdeChannel, TheCommandRecordKeepsOnlyTheRecentCommands) {
+    LabHost host;
+    auto& drive = host.drive();
+    const size_t sent = sim::AtaDevice::kCommandsKept + 500;
+    uint64_t before = drive.commandsTotal();
+    for (size_t i = 0; i < sent; ++i) {
+        host.command28(0x40, uint32_t(i));
+        ASSERT_TRUE(host.waitNotBusy());
+    }
+    EXPECT_EQ(drive.commandsReceived().size(), sim::AtaDevice::kCommandsKept);
+    EXPECT_EQ(drive.commandsTotal() - before, sent);
+    EXPECT_EQ(drive.commandsReceived().back().lba28(), uint32_t(sent - 1));
+    EXPECT_EQ(drive.commandsReceived().front().lba28(), uint32_t(sent - sim::AtaDevice::kCommandsKept));
+}
+
+TEST(IdeChannel, TheDiskFaceAndTheRegistersShareOneLock) {
+    LabHost host;
+    host.use(0x1F0, 0x3F6);
+    uint32_t err = 0;
+    auto disk = host.disks->openPhysical(0, err); // the primary master, as a disk device
+    ASSERT_NE(disk, nullptr);
+    // A worker reads through the disk face while this thread drives the registers.
+    std::atomic<bool> stop{false};
+    std::atomic<int> reads{0};
+    std::thread worker([&] {
+        static uint8_t sector[512];
+        for (uint64_t lba = 0; !stop; ++lba) {
+            uint32_t done = 0;
+            if (disk->read((lba % 1000) * 512, sector, 512, done) == 0) ++reads;
+        }
+    });
+    for (int i = 0; i < 200; ++i) {
+        host.command28(0x40, uint32_t(i));
+        ASSERT_TRUE(host.waitNotBusy());
+    }
+    while (reads < 50) std::this_thread::yield();
+    stop = true;
+    worker.join();
+    EXPECT_GE(reads, 50); // under the thread sanitizer this test reports any unlocked meeting
 }

@@ -4,6 +4,7 @@
 #include "sim/SatBridge.h"
 
 #include <algorithm>
+#include <mutex>
 
 namespace korvane::platform {
 
@@ -15,11 +16,13 @@ public:
 
     uint32_t read(uint64_t offset, void* buffer, uint32_t length, uint32_t& done) override {
         return transfer(offset, length, done, [&](uint64_t lba, uint32_t n) {
+            std::lock_guard lock(disk_.device->busLock());
             return disk_.device->mediaRead(lba, n, static_cast<uint8_t*>(buffer));
         });
     }
     uint32_t write(uint64_t offset, const void* buffer, uint32_t length, uint32_t& done) override {
         return transfer(offset, length, done, [&](uint64_t lba, uint32_t n) {
+            std::lock_guard lock(disk_.device->busLock());
             return disk_.device->mediaWrite(lba, n, static_cast<const uint8_t*>(buffer));
         });
     }
@@ -34,15 +37,20 @@ public:
     uint32_t smartRequest(TaskFile& regs, uint8_t* data, uint32_t dataLength) override {
         if (!disk_.carriesSmartRequest()) return syserr::InvalidFunction;
         if (regs.command != 0xB0 && regs.command != 0xEC) return syserr::InvalidParameter;
+        std::lock_guard lock(disk_.device->busLock());
         if (!disk_.device->execute(regs, data, dataLength, false)) return syserr::IoDevice;
         return (regs.status & status::ERR) ? syserr::IoDevice : 0;
     }
     uint32_t idePassThrough(TaskFile& regs, uint8_t* data, uint32_t dataLength, bool dataOut) override {
         if (!disk_.carriesIdePassThrough()) return syserr::InvalidFunction;
+        std::lock_guard lock(disk_.device->busLock());
         if (!disk_.device->execute(regs, data, dataLength, dataOut)) return syserr::IoDevice;
         return 0; // the registers tell whether the drive accepted the command
     }
-    uint32_t scsiPassThrough(ScsiRequest& request) override { return sim::SatBridge::execute(disk_, request); }
+    uint32_t scsiPassThrough(ScsiRequest& request) override {
+        std::lock_guard lock(disk_.device->busLock());
+        return sim::SatBridge::execute(disk_, request);
+    }
 
 private:
     template <class Fn> uint32_t transfer(uint64_t offset, uint32_t length, uint32_t& done, Fn&& fn) {
