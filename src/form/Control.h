@@ -24,8 +24,11 @@ enum class Origin { Program, User };
 enum class Prop {
     Caption, Enabled, Visible, Hint, FontColour, Colour, Size, Focus, Checked, ItemIndex, Items,
     Text, Value, Range, Rows, Row, Columns, Selection, Cells, Content, Interval, ReadOnly, Scroll,
-    ItemEnabled, Position, State
+    ItemEnabled, Position, State, Font
 };
+
+// A control's font weight: the window's own, or set for this control.
+enum class FontWeight { Inherit, Normal, Bold };
 
 // Base of every control model: the plain properties every widget has, and one observer.
 class Control {
@@ -51,6 +54,9 @@ public:
 
     Colour fontColour() const { return fontColour_; }
     void setFontColour(Colour c) { assign(fontColour_, c, Prop::FontColour); }
+
+    FontWeight fontWeight() const { return fontWeight_; }
+    void setFontWeight(FontWeight w) { assign(fontWeight_, w, Prop::Font); }
 
     Colour colour() const { return colour_; }
     void setColour(Colour c) { assign(colour_, c, Prop::Colour); }
@@ -87,6 +93,7 @@ private:
     bool focused_ = false;
     Colour fontColour_ = kDefaultColour;
     Colour colour_ = kDefaultColour;
+    FontWeight fontWeight_ = FontWeight::Inherit;
     int width_ = 0;
     int height_ = 0;
     std::function<void(Prop)> observer_;

@@ -613,7 +613,8 @@ struct MainForm : Window {
     Panel Application{"Application"};
     // The application's task-bar picture: "normal", or "busy" while minimized and the drive is busy.
     Image AppIcon{"AppIcon"};
-    StatusBar HdPanel{"HdPanel", {"Press 'Passport' to init drive", "", "", "", ""}};
+    // Wide enough for a 24-character serial, a firmware, "976773168 LBA (500 Gb)" and the clock.
+    StatusBar HdPanel{"HdPanel", {"Press 'Passport' to init drive", "", "", "", ""}, {0, 175, 95, 200, 66}};
     HeaderRow header;
     PageControl MainPage{"MainPage", {"Standard", "SMART", "Tests", "Advanced", "Setup"}};
     StandardPage standard;

@@ -8,8 +8,13 @@ namespace korvane::form {
 // A status bar of text panes.
 class StatusBar : public Control {
 public:
-    StatusBar(std::string name, std::vector<std::string> panes) : Control(std::move(name)), panes_(std::move(panes)) {}
+    // widths in pixels, one a pane; 0 takes the room the others leave.
+    StatusBar(std::string name, std::vector<std::string> panes, std::vector<int> widths = {})
+        : Control(std::move(name)), panes_(std::move(panes)), widths_(std::move(widths)) {
+        widths_.resize(panes_.size(), 0);
+    }
     size_t paneCount() const { return panes_.size(); }
+    int paneWidth(size_t i) const { return i < widths_.size() ? widths_[i] : 0; }
     const std::string& pane(size_t i) const { return panes_.at(i); }
     void setPane(size_t i, std::string text) {
         if (i < panes_.size() && panes_[i] != text) {
@@ -20,6 +25,7 @@ public:
 
 private:
     std::vector<std::string> panes_;
+    std::vector<int> widths_;
 };
 
 } // namespace korvane::form

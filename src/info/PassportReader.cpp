@@ -320,12 +320,14 @@ void PassportReader::paintRotation(uint16_t rate) {
         pp.SSDLed.setColour(form::colours::Aqua);
         pp.SSDLabel.setCaption("SSD");
         pp.SSDLabel.setFontColour(form::colours::Navy);
+        pp.SSDLabel.setFontWeight(form::FontWeight::Bold);
         pp.SSDLabel.setEnabled(true);
         return;
     }
     if (rate <= 1024 || rate == 0xFFFF) return;
     pp.SSDLabel.setCaption(std::to_string(rate) + " rpm");
     pp.SSDLabel.setFontColour(form::colours::Black);
+    pp.SSDLabel.setFontWeight(form::FontWeight::Inherit);
     pp.SSDLabel.setEnabled(true);
     form::Colour c = rate <= 4200 ? 0x800000 : rate <= 5200 ? 0x008040 : rate <= 5400 ? 0x00FF00
                      : rate <= 7200 ? 0x0080FF : rate <= 10000 ? 0xFF00FF : 0xFF8040;

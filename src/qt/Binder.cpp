@@ -57,6 +57,8 @@ using form::Prop;
 namespace {
 
 // Keeps the model's width, height and focus in step with the real widget.
+thread_local bool trackingSize = false;
+
 class StateTracker : public QObject {
 public:
     StateTracker(QWidget* w, form::Control& c) : QObject(w), control_(c) { w->installEventFilter(this); }
@@ -64,8 +66,10 @@ public:
         auto* w = static_cast<QWidget*>(o);
         switch (e->type()) {
         case QEvent::Resize:
+            trackingSize = true; // the model follows the widget: nothing to apply back
             control_.setWidth(w->width());
             control_.setHeight(w->height());
+            trackingSize = false;
             break;
         case QEvent::FocusIn: control_.setFocus(true); break;
         case QEvent::FocusOut: control_.setFocus(false); break;
@@ -77,6 +81,68 @@ public:
 private:
     form::Control& control_;
 };
+
+// The width a caption needs inside its widget at the widget's current font: the text, and for
+// check boxes and radio buttons their indicator (what the style asks for). Accelerator marks take no room.
+int captionNeed(QWidget* w) {
+    QFontMetrics fm(w->font());
+    auto advance = [&](QString t) { return fm.horizontalAdvance(t.remove('&')); };
+    if (auto* label = qobject_cast<QLabel*>(w)) return advance(label->text()) + (label->width() - label->contentsRect().width());
+    if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) return w->sizeHint().width();
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) return advance(button->text()) + 8;
+    return 0;
+}
+
+// The control's own weight over the font it inherits.
+QFont weighted(QFont f, QWidget* w) {
+    QVariant weight = w->property("korvaneWeight");
+    if (weight.isValid() && weight.toInt() != int(form::FontWeight::Inherit))
+        f.setBold(weight.toInt() == int(form::FontWeight::Bold));
+    return f;
+}
+
+// Fits the caption of w to its width: a narrower face, then a smaller size, for w alone.
+void fitCaption(QWidget* w) {
+    static thread_local bool fitting = false; // setFont resizes, which would come back here
+    if (fitting || w->width() <= 0) return;
+    fitting = true;
+    QFont f = weighted(w->parentWidget() ? w->parentWidget()->font() : w->font(), w);
+    if (f != w->font()) w->setFont(f);
+    if (captionNeed(w) > w->width()) {
+        f.setStretch(QFont::ExtraCondensed);
+        int px = f.pixelSize() > 0 ? f.pixelSize() : 13;
+        for (f.setPixelSize(px), w->setFont(f); captionNeed(w) > w->width() && px > 8;) {
+            f.setPixelSize(--px);
+            w->setFont(f);
+        }
+    }
+    fitting = false;
+}
+
+// A caption that does not fit its widget at the window's font is fitted, for that widget alone,
+// whenever the widget's size changes: no caption is ever cut.
+class CaptionFitter : public QObject {
+public:
+    explicit CaptionFitter(QWidget* w) : QObject(w), w_(w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Resize || e->type() == QEvent::Show) fitCaption(w_);
+        return false;
+    }
+
+private:
+    QWidget* w_;
+};
+
+void applyFontWeight(QWidget* w, const form::Control& c) {
+    w->setProperty("korvaneWeight", int(c.fontWeight()));
+    QFont f = weighted(w->parentWidget() ? w->parentWidget()->font() : w->font(), w);
+    if (f.bold() != w->font().bold()) {
+        QFont mine = w->font();
+        mine.setBold(f.bold());
+        w->setFont(mine);
+    }
+    fitCaption(w);
+}
 
 // A click on a widget that has no click of its own (labels, read-outs) reaches the model.
 class ClickForwarder : public QObject {
@@ -105,8 +171,12 @@ QWidget* makeButton(form::Button& m, QWidget* parent) {
     auto* w = new QPushButton(qs(m.caption()), parent);
     w->setFocusPolicy(Qt::TabFocus);
     QObject::connect(w, &QPushButton::clicked, w, [&m] { m.click(); });
+    new CaptionFitter(w);
     bindCommon(w, m, [w, &m](Prop p) {
-        if (p == Prop::Caption || p == Prop::Content) w->setText(qs(m.caption()));
+        if (p == Prop::Caption || p == Prop::Content) {
+            w->setText(qs(m.caption()));
+            fitCaption(w);
+        }
     });
     return w;
 }
@@ -117,8 +187,12 @@ QWidget* makeCheckBox(form::CheckBox& m, QWidget* parent) {
         m.setChecked(on, Origin::User);
         w->setChecked(m.checked()); // the model may refuse
     });
+    new CaptionFitter(w);
     bindCommon(w, m, [w, &m](Prop p) {
-        if (p == Prop::Caption || p == Prop::Content) w->setText(qs(m.caption()));
+        if (p == Prop::Caption || p == Prop::Content) {
+            w->setText(qs(m.caption()));
+            fitCaption(w);
+        }
         if (p == Prop::Checked || p == Prop::Content) w->setChecked(m.checked());
     });
     return w;
@@ -127,8 +201,13 @@ QWidget* makeCheckBox(form::CheckBox& m, QWidget* parent) {
 QWidget* makeLabel(form::Label& m, QWidget* parent) {
     auto* w = new QLabel(qs(m.caption()), parent);
     new ClickForwarder(w, [&m] { m.click(); });
+    new CaptionFitter(w);
     bindCommon(w, m, [w, &m](Prop p) {
-        if (p == Prop::Caption || p == Prop::Content) w->setText(qs(m.caption()));
+        if (p == Prop::Caption || p == Prop::Content) {
+            w->setText(qs(m.caption()));
+            fitCaption(w);
+        }
+        if (p == Prop::Font || p == Prop::Content) applyFontWeight(w, m);
     });
     return w;
 }
@@ -210,6 +289,7 @@ QWidget* makeRadioGroup(form::RadioGroup& m, QWidget* parent) {
         for (size_t i = 0; i < m.items().size(); ++i) {
             auto* b = new QRadioButton(qs(m.items()[i]), w);
             b->setObjectName(qs(m.name() + "." + std::to_string(i)));
+            new CaptionFitter(b);
             buttons->addButton(b, int(i));
             layout->addWidget(b);
         }
@@ -294,6 +374,12 @@ void bindCommon(QWidget* w, form::Control& c, std::function<void(Prop)> render) 
         case Prop::FontColour: setFontColour(w, c.fontColour()); break;
         case Prop::Focus:
             if (c.focused()) w->setFocus();
+            break;
+        case Prop::Size:
+            // A size the logic set (a panel's "Maximize", say) is the widget's from now on.
+            if (trackingSize) break;
+            if (c.width() != w->width()) w->setFixedWidth(c.width());
+            if (c.height() != w->height()) w->setFixedHeight(c.height());
             break;
         default: break;
         }

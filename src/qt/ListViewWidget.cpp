@@ -112,8 +112,10 @@ void ListViewWidget::render(Prop p) {
     case Prop::Row:
     case Prop::Cells: viewport()->update(); break;
     case Prop::Selection: showSelection(); break;
+    case Prop::Colour: applyBackground(); break;
     case Prop::Scroll: scrollToBottom(); break;
     case Prop::Content:
+        applyBackground();
         model_->reset();
         shownRows_ = list_.rowCount();
         applyColumns();
@@ -122,6 +124,15 @@ void ListViewWidget::render(Prop p) {
         break;
     default: break;
     }
+}
+
+void ListViewWidget::applyBackground() {
+    // The list's own colour (a passport route's tint, say) fills the rows' background.
+    QPalette p = palette();
+    p.setColor(QPalette::Base, isDefault(list_.colour()) ? QWidget().palette().color(QPalette::Base)
+                                                          : toQColor(list_.colour()));
+    setPalette(p);
+    viewport()->update();
 }
 
 void ListViewWidget::showSelection() {

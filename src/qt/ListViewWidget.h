@@ -48,6 +48,7 @@ private:
     void render(form::Prop p);
     void applyColumns();
     void showSelection();
+    void applyBackground();
 
     form::ListView& list_;
     ListViewModel* model_;

@@ -40,14 +40,14 @@ QWidget* MainWindow::buildStatusBar() {
     auto* w = new QWidget(this);
     auto* h = compact(new QHBoxLayout(w), 0);
     std::vector<QLabel*> panes;
-    const int stretch[] = {5, 3, 2, 2, 1};
     for (size_t i = 0; i < bar.paneCount(); ++i) {
         auto* pane = new QLabel(qs(bar.pane(i)), w);
         pane->setObjectName(QString("HdPanel.%1").arg(i));
         pane->setFrameShape(QFrame::Panel);
         pane->setFrameShadow(QFrame::Sunken);
         pane->setMinimumWidth(40);
-        h->addWidget(pane, stretch[i < 5 ? i : 4]);
+        if (bar.paneWidth(i) > 0) pane->setFixedWidth(bar.paneWidth(i));
+        h->addWidget(pane, bar.paneWidth(i) > 0 ? 0 : 1);
         panes.push_back(pane);
     }
     bindCommon(w, bar, [panes, &bar](Prop) {

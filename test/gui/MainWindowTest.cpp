@@ -211,6 +211,70 @@ TEST_F(Gui, ScreenshotWritesEveryPage) {
     EXPECT_GT(find<qt::ListViewWidget>("Psp")->model()->rowCount(), 5) << "the pictures show a read passport";
 }
 
+// Every caption the window shows is whole at its widget's size, on every page.
+TEST_F(Gui, NoCaptionIsClipped) {
+    QTabWidget* pages = window().pages();
+    std::vector<std::string> clipped;
+    for (int page = 0; page < pages->count(); ++page) {
+        pages->setCurrentIndex(page);
+        QApplication::processEvents();
+        for (QWidget* w : window().findChildren<QWidget*>()) {
+            if (!w->isVisibleTo(&window()) || w->objectName().isEmpty() || !w->isVisible()) continue;
+            int need = 0, have = 0;
+            QString text;
+            if (auto* label = qobject_cast<QLabel*>(w)) {
+                if (label->wordWrap() || label->text().isEmpty()) continue;
+                text = label->text();
+                need = label->fontMetrics().horizontalAdvance(text);
+                have = label->contentsRect().width();
+            } else if (auto* push = qobject_cast<QPushButton*>(w)) {
+                if (push->text().isEmpty()) continue;
+                text = push->text();
+                need = push->fontMetrics().horizontalAdvance(QString(text).remove('&')) + 8; // text and frame
+                have = push->width();
+            } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+                if (button->text().isEmpty()) continue;
+                text = button->text();
+                need = button->sizeHint().width();
+                have = button->width();
+            } else {
+                continue;
+            }
+            if (need > have)
+                clipped.push_back(w->objectName().toStdString() + " \"" + text.toStdString() + "\" needs " +
+                                  std::to_string(need) + " px, has " + std::to_string(have));
+        }
+    }
+    std::string all;
+    for (auto& c : clipped) all += c + "\n";
+    EXPECT_TRUE(clipped.empty()) << clipped.size() << " clipped:\n" << all;
+}
+
+TEST_F(Gui, SizesColoursAndWeightsTheLogicSetsReachTheScreen) {
+    auto* panel = find<QWidget>("Passpanel");
+    app().passportReport.toggleWidth(); // "Maximize"
+    ASSERT_TRUE(waitFor([&] { return panel->width() == app().form.standard.passport.Passpanel.width(); }));
+    int wide = panel->width();
+    app().passportReport.toggleWidth(); // "Show ALL"
+    ASSERT_TRUE(waitFor([&] { return panel->width() == 370; }));
+    EXPECT_NE(wide, 370);
+
+    // The route's tint fills the passport list (the USB route's E0E9FEh, say).
+    app().form.standard.passport.Psp.setColour(0xE0E9FE);
+    auto* psp = find<qt::ListViewWidget>("Psp");
+    EXPECT_EQ(psp->palette().color(QPalette::Base), QColor(0xE0, 0xE9, 0xFE));
+
+    // The size pane shows the whole size.
+    auto* size = find<QLabel>("HdPanel.3");
+    EXPECT_LE(size->fontMetrics().horizontalAdvance(size->text()), size->contentsRect().width()) << size->text().toStdString();
+
+    auto& ssd = app().form.standard.passport.SSDLabel;
+    ssd.setFontWeight(form::FontWeight::Normal);
+    EXPECT_FALSE(find<QLabel>("SSDLabel")->font().bold());
+    ssd.setFontWeight(form::FontWeight::Bold);
+    EXPECT_TRUE(find<QLabel>("SSDLabel")->font().bold());
+}
+
 TEST(QtUiThreadTest, WorkerStepsRunOnTheUiThreadAndShutdownReleasesWaiters) {
     qt::QtUiThread ui;
     std::atomic<bool> ranOnUi{false}, workerDone{false};
