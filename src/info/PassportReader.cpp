@@ -17,8 +17,8 @@ constexpr form::Colour kIndicatorGrey = 0x9F9F9F;
 }
 
 PassportReader::PassportReader(PassportContext context, DrivePassport& passport, HpaState& hpa,
-                               PassportReport& report)
-    : c_(std::move(context)), p_(passport), hpa_(hpa), report_(report) {
+                               PassportReport& report, const PassportSubscribers& subscribers)
+    : c_(std::move(context)), p_(passport), hpa_(hpa), report_(report), subscribers_(subscribers) {
     auto& f = c_.form;
     f.standard.passport.PASSBtn.onClick = [this] { passportButtonClick(); };
     f.commands.PasspBtn.onClick = [this] { passportButtonClick(); };
@@ -459,36 +459,12 @@ void PassportReader::finish() {
     f.HdPanel.setPane(1, ("SN: " + p_.Serial).substr(0, 24));
     f.HdPanel.setPane(2, ("Fw: " + p_.Firmware).substr(0, 12));
     f.HdPanel.setPane(3, std::to_string(maxLba) + " LBA (" + PassportReport::formatSize(s.bytesPerSector, maxLba) + ")");
-    auto& sector = f.advanced.sector;
-    if (maxLba > 0) sector.HexeditInMax = int64_t(maxLba) - 1;
-    sector.HexeditIn.setEnabled(maxLba > 0);
-    sector.HexEOppenBtn.setEnabled(maxLba > 0);
-    sector.Label6.setCaption("Press 'Open'");
-    f.advanced.partitions.PartBox.setEnabled(true);
-    f.advanced.partitions.PartBtn.setCaption("View part data");
-    f.advanced.partitions.PartBtn.setEnabled(true);
     setTimingFactor();
-    if (p_.ScsiPassport) {
-        f.standard.seek.AAMTrack.setEnabled(false);
-        f.standard.seek.AAMOffBtn.setEnabled(false);
-        f.standard.seek.AAMMinBtn.setEnabled(false);
-        f.standard.seek.AAMLed.setCaption("AAM");
-    }
-    if (s.accessMode == AccessMode::Api && p_.ScsiPassport) {
-        f.standard.seek.TermoCtrlBox.setEnabled(false);
-        f.standard.seek.SeekTmprtLed.setCaption("n/a");
-    } else {
-        f.standard.seek.TermoCtrlBox.setEnabled(true);
-    }
     p_.FamilyCode = PassportReport::familyCode(p_.Model, p_.RotationRate);
     f.standard.passport.Psp.setHint("");
-    uint8_t fc = p_.FamilyCode;
-    f.smart.monitor.IBMSmartChk.setEnabled(fc == 2 || fc == 7 || fc == 13);
-    sector.HexESaveBtn.setEnabled(true);
-    if (s.lba48) c_.selection.fillBlockSizeChoices(true);
-    chooseAutomaticBlockSize();
+    // Every group that depends on the drive takes the new passport from here.
+    subscribers_.publish(p_);
     if (extendedPassport && !p_.ScsiPassport && extendedAam) extendedAam();
-    if (afterPassport) afterPassport();
 }
 
 void PassportReader::setTimingFactor() {
@@ -498,20 +474,6 @@ void PassportReader::setTimingFactor() {
     if (c_.session.accessMode == AccessMode::Api && p_.Removable) t = c_.session.maxLba < 4096 ? 18 : 12;
     if (!p_.ScsiPassport && p_.HpaSupported && hpa_.NativeSize > 242000000) t = 3;
     p_.timingFactor = t;
-}
-
-void PassportReader::chooseAutomaticBlockSize() {
-    auto& box = c_.form.tests.ScBlockSizeBox;
-    if (c_.form.tests.AutoSizeSC.checked() && !p_.ScsiPassport) {
-        int item = 4;
-        if (p_.FamilyCode == 15)
-            item = 8;
-        else if (p_.PhysicalSectorSize == 4096)
-            item = p_.Removable ? 2 : 7;
-        // A narrow list has no such item: its largest is the nearest.
-        int last = int(box.items().size()) - 1;
-        box.setItemIndex(std::min(item, last));
-    }
 }
 
 void PassportReader::errorExit() {

@@ -9,6 +9,7 @@
 #include "form/MainForm.h"
 #include "info/DrivePassport.h"
 #include "info/PassportReport.h"
+#include "info/PassportSubscribers.h"
 
 #include <functional>
 #include <string>
@@ -37,7 +38,8 @@ struct PassportContext {
 // the drive descriptor and the session's capacity, and prepares the groups that depend on it.
 class PassportReader {
 public:
-    PassportReader(PassportContext context, DrivePassport& passport, HpaState& hpa, PassportReport& report);
+    PassportReader(PassportContext context, DrivePassport& passport, HpaState& hpa, PassportReport& report,
+                   const PassportSubscribers& subscribers);
 
     bool readPassport(bool logIdentity, bool apply);
     int64_t buildPassport(bool fromFile, const std::string& fileName);
@@ -60,8 +62,6 @@ public:
     std::function<void()> extendedPowerStatus; // "Status:" and "Spindle:", after "Erase:"
     std::function<void()> extendedInterface;   // "Int-face:", at the end of an ATA report (PIO)
     std::function<void()> extendedAam;         // the AAM track bar to the drive's value
-    // The group states other features set after a passport (security manager, scan limits).
-    std::function<void()> afterPassport;
 
     // "Refresh LBA before operation", mirrored by its box.
     bool refreshLba = false;
@@ -76,7 +76,6 @@ private:
     void finish();
     void errorExit();
     void setRouteCaption(const std::string& caption, form::Colour background);
-    void chooseAutomaticBlockSize();
     void setTimingFactor();
     bool saveBin() const;
     void paintRotation(uint16_t rate);
@@ -85,6 +84,7 @@ private:
     DrivePassport& p_;
     HpaState& hpa_;
     PassportReport& report_;
+    const PassportSubscribers& subscribers_;
     int64_t result_ = -1;
     uint64_t totalSectors_ = 0;
     std::string features_;

@@ -1,5 +1,7 @@
 #include "shell/App.h"
 
+#include "shell/PassportReactions.h"
+
 namespace korvane::shell {
 
 App::App(AppEnvironment e)
@@ -19,8 +21,13 @@ App::App(AppEnvironment e)
                                            env.dialogs, env.clipboard, logger(),
                                            [this] { return eventLog.logDirectory(); },
                                            [this] { return eventLog.logWriteEnabled(); }},
-                     passport, hpa, passportReport) {
+                     passport, hpa, passportReport, passportSubscribers) {
     commands.setApiPath(&api);
+    subscribeSectorView(passportSubscribers, form.advanced.sector, session);
+    subscribePartitions(passportSubscribers, form.advanced.partitions);
+    subscribeSeek(passportSubscribers, form.standard.seek, session);
+    subscribeSmart(passportSubscribers, form.smart);
+    subscribeScan(passportSubscribers, form.tests, session, deviceSelection);
     deviceSelection.beep = [this](uint16_t divisor, uint32_t ms) { pio.speakerBeep(divisor, ms); };
     deviceSelection.clearBreak = [this] { commands.clearBreak(); };
     deviceSelection.onDriveForgotten = [this] {

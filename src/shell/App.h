@@ -82,6 +82,7 @@ public:
     info::DrivePassport passport;
     info::HpaState hpa;
     info::PassportReport passportReport;
+    info::PassportSubscribers passportSubscribers;
     info::PassportReader passportReader;
     StartUp startUp{*this};
     WindowActions windowActions{*this};

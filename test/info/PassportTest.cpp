@@ -316,6 +316,20 @@ TEST_F(Passport, AValueAsWideAsItsColumnKeepsABlankBeforeItsComment) {
     EXPECT_NE(text.find("chars. note"), std::string::npos) << text;
 }
 
+TEST_F(Passport, ANewPassportIsPublishedOnceToEverySubscriber) {
+    std::vector<std::string> seen;
+    app.passportSubscribers.subscribe([&](const info::DrivePassport& d) { seen.push_back(d.Model); });
+    t.usePio(0x170, 0x376);
+    ASSERT_TRUE(app.passportReader.readPassport(true, true));
+    EXPECT_EQ(seen, (std::vector<std::string>{"FUJITSU MPG3204AT E"}));
+    EXPECT_EQ(app.form.advanced.partitions.PartBtn.caption(), "View part data") << "the groups' own reactions ran";
+    EXPECT_TRUE(app.form.advanced.sector.HexeditIn.enabled());
+    t.usePio(0x1F0, 0x3F6); // the primary master has no slave: a failed read publishes nothing
+    app.session.deviceSelectBit = 0x10;
+    app.passportReader.readPassport(true, true);
+    EXPECT_EQ(seen.size(), 1u);
+}
+
 TEST_F(Passport, IdentityStringsAndFileNames) {
     platform::IdentifyBlock b;
     b.setString(27, 20, std::string("  AB|C\x01") + "D{z~\x7F" + "E  ");
