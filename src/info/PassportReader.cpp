@@ -1,5 +1,7 @@
 #include "info/PassportReader.h"
 
+#include "info/IdentifyDecode.h"
+
 #include "platform/SmallFile.h"
 
 #include "access/ErrorText.h"
@@ -38,12 +40,7 @@ std::string PassportReader::cleanName(const std::string& text) {
 }
 
 std::string PassportReader::identityString(const IdentifyBlock& id, size_t firstWord, size_t words) {
-    std::string s = id.string(firstWord, words);
-    for (char& ch : s)
-        if ((unsigned char)ch < 0x20 || (unsigned char)ch > 0x7A) ch = ' ';
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return " ";
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+    return identifyString(id, firstWord, words);
 }
 
 std::string PassportReader::binFilePath() const {
@@ -334,25 +331,36 @@ void PassportReader::paintRotation(uint16_t rate) {
     pp.SSDLed.setColour(c);
 }
 
-namespace {
-constexpr uint64_t kMaxAtaCapacity = uint64_t(1) << 48;
-} // namespace
+void PassportReader::takeIdentity(const DrivePassport& decoded) {
+    // What the block says replaces the identity; what the reader keeps across reads stays.
+    DrivePassport kept = p_;
+    p_ = decoded;
+    p_.UsbMode = kept.UsbMode;
+    p_.Removable = kept.Removable;
+    p_.PassportTaken = kept.PassportTaken;
+    p_.LastModel = kept.LastModel;
+    p_.LastSerial = kept.LastSerial;
+    p_.LastLastLba = kept.LastLastLba;
+    p_.badGeometry = kept.badGeometry;
+    p_.cylinders = kept.cylinders;
+    p_.tracksPerCylinder = kept.tracksPerCylinder;
+    p_.sectorsPerTrack = kept.sectorsPerTrack;
+    p_.mediaType = kept.mediaType;
+    p_.timingFactor = kept.timingFactor;
+    p_.FamilyCode = kept.FamilyCode;
+    if (!p_.AamSupported) p_.AamValue = kept.AamValue;
+    if (!p_.ApmSupported) p_.ApmValue = kept.ApmValue;
+}
 
 void PassportReader::decodeAta(const IdentifyBlock& id, bool live) {
     auto& s = c_.session;
     auto& f = c_.form;
-    p_.ScsiPassport = false;
-    p_.Model = identityString(id, 27, 20);
-    p_.Firmware = identityString(id, 23, 4);
-    p_.Serial = identityString(id, 10, 10);
-    s.bytesPerSector = id.word(117) ? uint32_t(id.word(117)) * 2 : 512;
+    IdentifyFacts facts = decodeIdentify(id);
+    takeIdentity(facts.passport);
+    s.bytesPerSector = facts.bytesPerSector;
     s.sectorsPerMiB = 1048576 / s.bytesPerSector ? 1048576 / s.bytesPerSector : 2048;
-    p_.LbaSupported = id.bit(49, 9);
-    p_.Lba48Supported = id.bit(83, 10);
     if (p_.Lba48Supported) f.log.biglbaChk.setEnabled(true);
-    p_.RotationRate = id.word(217);
     paintRotation(p_.RotationRate);
-    p_.SataDevice = id.word(76) != 0;
     auto& pp = f.standard.passport;
     if (p_.SataDevice) {
         pp.SataDevLed.setColour(form::colours::Yellow);
@@ -364,61 +372,18 @@ void PassportReader::decodeAta(const IdentifyBlock& id, bool live) {
         f.log.biglbaChk.setChecked(false);
         f.log.biglbaChk.setEnabled(false);
     }
-    uint64_t maxLba = 0;
-    if (p_.LbaSupported) {
-        maxLba = p_.Lba48Supported ? id.qword(100) : id.dword(60);
-        if (maxLba > kMaxAtaCapacity) {
-            // 48-bit addressing reaches 2^48 sectors: anything more is a damaged block, and the
-            // 28-bit field is the better guess.
-            c_.log("Warning! Impossible capacity in the passport: " + std::to_string(maxLba) + " LBAs", 0, 4);
-            maxLba = id.dword(60);
-        }
-        if (maxLba == 0) maxLba = uint64_t(id.word(1)) * id.word(3) * id.word(6);
-    }
+    if (facts.impossibleCapacity)
+        c_.log("Warning! Impossible capacity in the passport: " + std::to_string(facts.claimedCapacity) + " LBAs", 0, 4);
+    uint64_t maxLba = facts.capacity;
     if (p_.LbaSupported && maxLba == 0) c_.log("Warning! The passport gives no capacity", 0, 4);
     s.maxLba = maxLba;
     if (p_.Lba48Supported) f.log.biglbaChk.setChecked(true);
     result_ = int64_t(maxLba) - 1;
     if (!p_.LbaSupported) result_ = 0;
 
-    p_.HpaSupported = id.bit(82, 10);
     f.standard.hpa.HpaTrack.setEnabled(true);
     hpa_.NativeSize = int64_t(maxLba);
     hpa_.HpaStep = hpa_.NativeSize / 400;
-
-    p_.SmartSupported = id.bit(82, 0);
-    p_.SmartEnabled = p_.SmartSupported && id.bit(85, 0);
-    p_.AamSupported = id.bit(83, 9);
-    p_.ApmSupported = id.bit(83, 3);
-    p_.DcoSupported = id.bit(83, 11);
-    p_.DmaSupported = id.bit(49, 8);
-    p_.UdmaMode = -1;
-    p_.MwdmaMode = -1;
-    if (p_.DmaSupported) {
-        for (int n = 6; n >= 0; --n)
-            if (id.bit(88, unsigned(n))) {
-                p_.UdmaMode = int16_t(n);
-                break;
-            }
-        if (p_.UdmaMode < 0)
-            for (int n = 2; n >= 0; --n)
-                if (id.bit(63, unsigned(n))) {
-                    p_.MwdmaMode = int16_t(n);
-                    break;
-                }
-    }
-    if (p_.AamSupported) p_.AamValue = uint8_t(id.word(94));
-    if (p_.ApmSupported) p_.ApmValue = uint8_t(id.word(91));
-    p_.SecuritySupported = id.bit(128, 0);
-    p_.SecurityEnabled = p_.SecuritySupported && id.bit(128, 1);
-    p_.SecurityLocked = id.bit(128, 2);
-    p_.SecurityFrozen = id.bit(128, 3);
-    p_.SecurityCountExpired = p_.SecurityEnabled && id.bit(128, 4);
-    p_.SecurityLevelMax = p_.SecurityEnabled && id.bit(128, 8);
-    p_.EraseMinutes = p_.SecuritySupported ? int32_t(id.word(89) & 0x7FFF) * 2 : 0;
-    uint32_t k = (1u << (id.word(106) & 0xFF) % 32) & 0x0F;
-    uint64_t physical = uint64_t(k) * s.bytesPerSector;
-    p_.PhysicalSectorSize = physical <= s.bytesPerSector ? s.bytesPerSector : uint32_t(physical);
 
     report_.addAtaRows(id, maxLba, s.bytesPerSector, s.sectorsPerMiB, c_.log);
     if (extendedPassport && live) {

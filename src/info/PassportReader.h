@@ -72,6 +72,7 @@ private:
     bool scsiRoute();
     void commonStart();
     void decodeAta(const platform::IdentifyBlock& id, bool live);
+    void takeIdentity(const DrivePassport& decoded);
     void decodeScsi();
     void finish();
     void errorExit();

@@ -1,3 +1,4 @@
+#include "info/IdentifyDecode.h"
 #include "info/PassportReader.h"
 #include "info/PassportReport.h"
 #include "support/TestApp.h"
@@ -328,6 +329,27 @@ TEST_F(Passport, ANewPassportIsPublishedOnceToEverySubscriber) {
     app.session.deviceSelectBit = 0x10;
     app.passportReader.readPassport(true, true);
     EXPECT_EQ(seen.size(), 1u);
+}
+
+TEST(IdentifyDecode, ABlockDecodesToItsFactsWithNoFormInSight) {
+    std::ifstream in(dataPath("Samsung_SSD_860_EVO_500GB.identify.bin"), std::ios::binary);
+    uint8_t bytes[512] = {};
+    in.read(reinterpret_cast<char*>(bytes), 512);
+    ASSERT_EQ(in.gcount(), 512);
+    info::IdentifyFacts f = info::decodeIdentify(platform::IdentifyBlock::fromBytes(bytes));
+    EXPECT_EQ(f.passport.Model, "Samsung SSD 860 EVO 500GB");
+    EXPECT_EQ(f.passport.RotationRate, 1) << "an SSD";
+    EXPECT_TRUE(f.passport.Lba48Supported);
+    EXPECT_EQ(f.capacity, 976773168u);
+    EXPECT_FALSE(f.impossibleCapacity);
+    EXPECT_EQ(f.bytesPerSector, 512u);
+
+    std::ifstream bad(dataPath("bad-input/passport_min_2p63.bin"), std::ios::binary);
+    bad.read(reinterpret_cast<char*>(bytes), 512);
+    f = info::decodeIdentify(platform::IdentifyBlock::fromBytes(bytes));
+    EXPECT_TRUE(f.impossibleCapacity);
+    EXPECT_EQ(f.claimedCapacity, uint64_t(1) << 63);
+    EXPECT_EQ(f.capacity, 0u);
 }
 
 TEST_F(Passport, IdentityStringsAndFileNames) {
