@@ -43,8 +43,8 @@ constexpr PassThroughBytes kPassThrough[4] = {
 } // namespace
 
 ApiAccess::ApiAccess(platform::DiskDevices& devices, DriveSession& session, platform::SystemFacts& facts,
-                     form::UiThread& ui, form::MainForm& form, LogFn log)
-    : devices_(devices), session_(session), facts_(facts), ui_(ui), form_(form), log_(std::move(log)) {}
+                     form::UiThread& ui, LogFn log)
+    : devices_(devices), session_(session), facts_(facts), ui_(ui), log_(std::move(log)) {}
 
 void ApiAccess::processEvents() {
     if (ui_.isUiThread()) ui_.processEvents();
@@ -266,7 +266,7 @@ ApiDriveSize ApiAccess::apiGetGeometry(DiskHandle* h) {
             size.cylinders = size.totalSectors / 1008;
             size.mediaType = 0;
             haveTotal = true;
-            if (form_.setup.presets.NoDriveTypeChk.checked()) {
+            if (session_.skipDriveType) {
                 if (size.bytesPerSector == 0) size.bytesPerSector = 512;
                 return size;
             }

@@ -2,7 +2,7 @@
 #include "access/ApiSectorPath.h"
 #include "access/DriveSession.h"
 #include "access/LogFn.h"
-#include "form/MainForm.h"
+#include "form/UiThread.h"
 #include "form/UiThread.h"
 #include "platform/DiskDevices.h"
 #include "platform/SystemFacts.h"
@@ -41,7 +41,7 @@ public:
     enum class Direction { None = 0, In = 1, Out = 2, Registers = 3 };
 
     ApiAccess(platform::DiskDevices& devices, DriveSession& session, platform::SystemFacts& facts,
-              form::UiThread& ui, form::MainForm& form, LogFn log);
+              form::UiThread& ui, LogFn log);
 
     // The device of `number` (255: the logical drive `letter`); empty when it cannot be opened
     // or when the system is not of the family that has disk devices.
@@ -109,7 +109,6 @@ private:
     DriveSession& session_;
     platform::SystemFacts& facts_;
     form::UiThread& ui_;
-    form::MainForm& form_;
     LogFn log_;
 
     SatResult sat_;

@@ -39,6 +39,8 @@ struct DriveSession {
     bool primaryChannelAllowed = true;
     bool ntFamily = false;
     bool portDriverReady = false;
+    // "Don't get drive type": the capacity from READ CAPACITY is taken without the geometry.
+    bool skipDriveType = false;
     // Mirrors of "All sound" and "Bell", so a worker's beep never reads a control.
     std::atomic<bool> soundEnabled{false};
     std::atomic<bool> bellEnabled{false};

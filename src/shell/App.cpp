@@ -14,7 +14,7 @@ App::App(AppEnvironment e)
       pio(env.ports, session, timing, env.ui, form, logger()),
       commands(session, pio, gate, form, env.clock),
       portDriver(env.ports, logger()),
-      api(env.disks, session, env.facts, env.ui, form, logger()),
+      api(env.disks, session, env.facts, env.ui, logger()),
       deviceSelection(form, session, selection, api, pio, logger()),
       passportReport(form, passport),
       passportReader(info::PassportContext{form, session, pio, commands, api, deviceSelection, env.ui, env.clock,
@@ -23,6 +23,7 @@ App::App(AppEnvironment e)
                                            [this] { return eventLog.logWriteEnabled(); }},
                      passport, hpa, passportReport, passportSubscribers) {
     commands.setApiPath(&api);
+    form.setup.presets.NoDriveTypeChk.onClick = [this] { session.skipDriveType = form.setup.presets.NoDriveTypeChk.checked(); };
     subscribeSectorView(passportSubscribers, form.advanced.sector, session);
     subscribePartitions(passportSubscribers, form.advanced.partitions);
     subscribeSeek(passportSubscribers, form.standard.seek, session);

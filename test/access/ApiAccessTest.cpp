@@ -71,7 +71,7 @@ struct Api : ::testing::Test {
     TestApp t;
     RecordingDisks recording{*t.disks};
     access::DriveSession& s = t.app->session;
-    access::ApiAccess api{recording, s, t.facts, t.ui, t.app->form, t.app->logger()};
+    access::ApiAccess api{recording, s, t.facts, t.ui, t.app->logger()};
 
     Api() {
         s.ntFamily = true;
