@@ -84,8 +84,10 @@ public:
     info::PassportReport passportReport;
     info::PassportSubscribers passportSubscribers;
     info::PassportReader passportReader;
-    StartUp startUp{*this};
-    WindowActions windowActions{*this};
+    StartUp startUp{StartUpContext{form, session, selection, startup, eventLog, settings, timing, clockState,
+                                   clockControls, pio, commands, portDriver, deviceSelection, passportReader,
+                                   env.clock, env.facts, env.ports}};
+    WindowActions windowActions{WindowActionsContext{form, session, startup, startUp, pio, eventLog, env.facts}};
 };
 
 } // namespace korvane::shell

@@ -1,6 +1,5 @@
 #include "shell/StartUp.h"
 
-#include "shell/App.h"
 
 #include <cstring>
 #include <filesystem>
@@ -10,39 +9,39 @@ namespace korvane::shell {
 using access::AccessMode;
 using platform::PlatformId;
 
-StartUp::StartUp(App& app) : app_(app) { wireHandlers(); }
+StartUp::StartUp(StartUpContext context) : c_(context) { wireHandlers(); }
 
 void StartUp::wireHandlers() {
-    auto& f = app_.form;
+    auto& f = c_.form;
     f.ResetFlagTimer.onTimer = [this] { guards.fill(true); };
     auto& allSound = f.setup.sound.AllSoundChk;
     allSound.onClick = [this] {
-        auto& f = app_.form;
+        auto& f = c_.form;
         bool on = f.setup.sound.AllSoundChk.checked();
-        app_.session.soundEnabled = on;
+        c_.session.soundEnabled = on;
         f.setup.sound.BellChk.setEnabled(on);
         f.log.SoundChk.setChecked(on);
     };
-    f.setup.sound.BellChk.onClick = [this] { app_.session.bellEnabled = app_.form.setup.sound.BellChk.checked(); };
-    app_.session.soundEnabled = allSound.checked();
-    app_.session.bellEnabled = f.setup.sound.BellChk.checked();
-    f.log.SoundChk.onClick = [this] { app_.form.setup.sound.AllSoundChk.setChecked(app_.form.log.SoundChk.checked()); };
+    f.setup.sound.BellChk.onClick = [this] { c_.session.bellEnabled = c_.form.setup.sound.BellChk.checked(); };
+    c_.session.soundEnabled = allSound.checked();
+    c_.session.bellEnabled = f.setup.sound.BellChk.checked();
+    f.log.SoundChk.onClick = [this] { c_.form.setup.sound.AllSoundChk.setChecked(c_.form.log.SoundChk.checked()); };
     f.setup.presets.ShowLogicalChk.onClick = [this] {
-        app_.form.setup.presets.IgnoreFddChk.setEnabled(app_.form.setup.presets.ShowLogicalChk.checked());
+        c_.form.setup.presets.IgnoreFddChk.setEnabled(c_.form.setup.presets.ShowLogicalChk.checked());
     };
-    f.setup.presets.RussianChk.onClick = [this] { app_.startup.russianHelp = app_.form.setup.presets.RussianChk.checked(); };
+    f.setup.presets.RussianChk.onClick = [this] { c_.startup.russianHelp = c_.form.setup.presets.RussianChk.checked(); };
     f.setup.scanOptions.EnaBrkInCyclChk.onClick = [this] {
-        app_.session.breakLoopsEnabled = app_.form.setup.scanOptions.EnaBrkInCyclChk.checked();
+        c_.session.breakLoopsEnabled = c_.form.setup.scanOptions.EnaBrkInCyclChk.checked();
     };
     f.commands.ResetBtn.onClick = [this] {
-        app_.commands.clearBreak();
-        auto bracket = app_.commands.bracket();
-        app_.pio.driveReset();
+        c_.commands.clearBreak();
+        auto bracket = c_.commands.bracket();
+        c_.pio.driveReset();
     };
-    f.commands.BreakBtn.onClick = [this] { app_.commands.requestBreak(); };
+    f.commands.BreakBtn.onClick = [this] { c_.commands.requestBreak(); };
     f.IndTimer.onTimer = [this] {
-        app_.pio.updateStatusPanel();
-        app_.pio.updateRegisterMonitor();
+        c_.pio.updateStatusPanel();
+        c_.pio.updateRegisterMonitor();
     };
 }
 
@@ -75,47 +74,47 @@ std::string StartUp::describeOperatingSystem(const platform::OsFacts& os) {
 }
 
 void StartUp::startUp() {
-    auto& f = app_.form;
-    auto& s = app_.session;
+    auto& f = c_.form;
+    auto& s = c_.session;
     // 1-3: the window, the session's start values, the scan direction pictures.
     f.setCaption(kCaption);
     f.Application.setCaption("Korvane ");
     s.apiDriveLetter = 'C';
-    app_.selection.lastApiDevice = 0;
+    c_.selection.lastApiDevice = 0;
     s.pioBasePort = 0x170;
     s.pioAltPort = 0x376;
     s.pioStatusPort = 0x177;
     f.IndTimer.setEnabled(false);
     if (initScanDirections) initScanDirections();
     // 4-5: the clock, then the settings.
-    app_.timing.measureCpuClock();
-    app_.settings.loadSettings();
+    c_.timing.measureCpuClock();
+    c_.settings.loadSettings();
 
-    platform::OsFacts os = app_.env.facts.osFacts();
+    platform::OsFacts os = c_.facts.osFacts();
     if (!checkPlatform(os)) return;
     obtainPortAccess(os);
     initialDriveState();
 
     // 15-20
-    app_.clockControls.recomputeTimeouts();
+    c_.clockControls.recomputeTimeouts();
     if (applyPanelTints) applyPanelTints();
     if (s.accessMode == AccessMode::Pio) {
         f.IndTimer.setEnabled(true);
-        app_.pio.powerProbe();
+        c_.pio.powerProbe();
     }
-    app_.passportReader.refreshLba = f.setup.scanOptions.lbasyncChk.checked();
+    c_.passportReader.refreshLba = f.setup.scanOptions.lbasyncChk.checked();
     if (s.accessMode == AccessMode::Pio) {
         f.header.APIRg.setItemIndex(1);
     } else {
         // A start in API mode sets the window up as the switch to API does.
-        app_.selection.switchRequested = true;
+        c_.selection.switchRequested = true;
         if (f.header.APIRg.itemIndex() == 0)
-            app_.deviceSelection.switchAccessMode();
+            c_.deviceSelection.switchAccessMode();
         else
             f.header.APIRg.setItemIndex(0);
-        f.log.ApiNumberEdit.setValue(app_.selection.lastApiDevice);
+        f.log.ApiNumberEdit.setValue(c_.selection.lastApiDevice);
     }
-    bool write = app_.eventLog.logWriteEnabled();
+    bool write = c_.eventLog.logWriteEnabled();
     for (form::Control* c : {static_cast<form::Control*>(&f.standard.passport.PassChk),
                              static_cast<form::Control*>(&f.log.LogMenu.item(3)),
                              static_cast<form::Control*>(&f.smart.monitor.SmrtChkFileSave),
@@ -128,37 +127,37 @@ void StartUp::startUp() {
     static const uint8_t zeros[512] = {};
     f.advanced.sector.HexE.load(zeros, sizeof zeros);
     nightMuting();
-    app_.settings.readScanGrid();
-    app_.startup.russianHelp = f.setup.presets.RussianChk.checked();
-    if (app_.startup.russianHelp) app_.logEvent("Press F1 to russian help", 0, 1);
+    c_.settings.readScanGrid();
+    c_.startup.russianHelp = f.setup.presets.RussianChk.checked();
+    if (c_.startup.russianHelp) c_.eventLog.logEvent("Press F1 to russian help", 0, 1);
     if (s.accessMode == AccessMode::Api) std::memset(s.buffers.transferBuffer(), 0, 1 << 20);
     s.stampWrites = f.tests.ScNumLbaChk.checked();
 }
 
 bool StartUp::checkPlatform(const platform::OsFacts& os) {
-    auto& f = app_.form;
-    auto& s = app_.session;
+    auto& f = c_.form;
+    auto& s = c_.session;
     bool windows = os.platform != PlatformId::Linux;
     s.ntFamily = false;
     s.portDriverReady = false;
     // Linux has disk devices and their pass-through requests, as the NT family does.
     if (os.platform == PlatformId::WindowsNT || os.platform == PlatformId::Linux) {
         s.ntFamily = true;
-        if (windows && os.major <= 4) app_.logEvent("Windows NT found, possible several function will not work", 0, 4);
+        if (windows && os.major <= 4) c_.eventLog.logEvent("Windows NT found, possible several function will not work", 0, 4);
     }
-    app_.startup.is64BitWindows = windows && os.is64BitWindows;
-    app_.startup.isAdmin = os.isAdmin;
-    app_.logEvent("Starting" + f.caption() + ". " + std::to_string(os.processors) + "xCPU, " +
-                      access::Timing::mhzText(app_.clockState.cpuMHz) + ", " + describeOperatingSystem(os) + " found.",
+    c_.startup.is64BitWindows = windows && os.is64BitWindows;
+    c_.startup.isAdmin = os.isAdmin;
+    c_.eventLog.logEvent("Starting" + f.caption() + ". " + std::to_string(os.processors) + "xCPU, " +
+                      access::Timing::mhzText(c_.clockState.cpuMHz) + ", " + describeOperatingSystem(os) + " found.",
                   0, 1);
-    if (windows && os.major > 5) app_.logEvent("[Hint] We recommend 32-bit Windows XP for a best work!", 0, 3);
+    if (windows && os.major > 5) c_.eventLog.logEvent("[Hint] We recommend 32-bit Windows XP for a best work!", 0, 3);
     if (!s.ntFamily) {
-        app_.logEvent("Windows 2000/XP not detected. API mode disabled.", 0, 4);
-        app_.logEvent("[ Hint ] Use Windows 2000/XP to full capacity utilization!", 0, 4);
+        c_.eventLog.logEvent("Windows 2000/XP not detected. API mode disabled.", 0, 4);
+        c_.eventLog.logEvent("[ Hint ] Use Windows 2000/XP to full capacity utilization!", 0, 4);
         s.accessMode = AccessMode::Pio;
         f.header.APIRg.setEnabled(false);
-    } else if (!app_.startup.adminRightsIgnore && !os.isAdmin) {
-        app_.logEvent("Program disabled. Please, use administrator rights", 0, 4);
+    } else if (!c_.startup.adminRightsIgnore && !os.isAdmin) {
+        c_.eventLog.logEvent("Program disabled. Please, use administrator rights", 0, 4);
         if (applyPanelTints) applyPanelTints();
         f.header.APIRg.setEnabled(false);
         f.MainPage.setEnabled(false);
@@ -170,25 +169,25 @@ bool StartUp::checkPlatform(const platform::OsFacts& os) {
 }
 
 void StartUp::obtainPortAccess(const platform::OsFacts&) {
-    auto& f = app_.form;
-    auto& s = app_.session;
-    auto& sel = app_.deviceSelection;
-    auto& driver = app_.portDriver;
-    if (app_.startup.is64BitWindows) {
-        app_.logEvent("Warning! Windows 64 bit does not support PIO mode.", 0, 4);
-        app_.logEvent("We recommend 32-bit Windows XP to work in PIO", 0, 4);
+    auto& f = c_.form;
+    auto& s = c_.session;
+    auto& sel = c_.deviceSelection;
+    auto& driver = c_.portDriver;
+    if (c_.startup.is64BitWindows) {
+        c_.eventLog.logEvent("Warning! Windows 64 bit does not support PIO mode.", 0, 4);
+        c_.eventLog.logEvent("We recommend 32-bit Windows XP to work in PIO", 0, 4);
         s.accessMode = AccessMode::Api;
         f.header.APIRg.setItemIndex(0);
         f.header.APIRg.setEnabled(false);
     } else {
         sel.channelChanged();
-        if (s.ntFamily && app_.startup.autoInstallDriver && app_.eventLog.logWriteEnabled()) {
+        if (s.ntFamily && c_.startup.autoInstallDriver && c_.eventLog.logWriteEnabled()) {
             if (driver.installPortDriver()) {
                 f.header.APIRg.setEnabled(true);
             } else {
-                app_.logEvent("Error! Can`t install PortTalk driver! Available only API access.", 0, 4);
-                app_.logEvent("So that this messages did not appear - replace a line in an ini-file:", 0, 4);
-                app_.logEvent("[Setup] AutoInstallDriver=0 (1-install driver; 0-don't install)", 0, 4);
+                c_.eventLog.logEvent("Error! Can`t install PortTalk driver! Available only API access.", 0, 4);
+                c_.eventLog.logEvent("So that this messages did not appear - replace a line in an ini-file:", 0, 4);
+                c_.eventLog.logEvent("[Setup] AutoInstallDriver=0 (1-install driver; 0-don't install)", 0, 4);
                 s.accessMode = AccessMode::Api;
                 f.header.APIRg.setEnabled(false);
             }
@@ -201,55 +200,55 @@ void StartUp::obtainPortAccess(const platform::OsFacts&) {
         sel.basePortEdited();
         sel.altPortEdited();
     }
-    if (s.ntFamily && !app_.startup.is64BitWindows) {
+    if (s.ntFamily && !c_.startup.is64BitWindows) {
         if (driver.openPortDriver()) {
             s.portDriverReady = true;
             f.header.APIRg.setEnabled(true);
         } else {
-            app_.logEvent("PortTalk driver not installed! Available only API access", 0, 4);
+            c_.eventLog.logEvent("PortTalk driver not installed! Available only API access", 0, 4);
             s.accessMode = AccessMode::Api;
             f.header.APIRg.setEnabled(false);
         }
-        app_.env.clock.sleepMs(100);
+        c_.clock.sleepMs(100);
     }
 }
 
 void StartUp::initialDriveState() {
-    auto& f = app_.form;
-    auto& s = app_.session;
+    auto& f = c_.form;
+    auto& s = c_.session;
     if (s.accessMode == AccessMode::Pio) {
-        app_.env.ports.outb(uint16_t(s.pioBasePort + 6), 0xA0);
-        app_.pio.selectDevice();
+        c_.ports.outb(uint16_t(s.pioBasePort + 6), 0xA0);
+        c_.pio.selectDevice();
     }
-    app_.clockState.pioScanPolls = f.setup.timers.RTChk.itemIndex() == 0;
+    c_.clockState.pioScanPolls = f.setup.timers.RTChk.itemIndex() == 0;
     if (recomputeScanThresholds) recomputeScanThresholds();
     if (clearSpeedGraph) clearSpeedGraph();
     s.apiDeviceNumber = uint8_t(f.log.ApiNumberEdit.value());
 }
 
 void StartUp::nightMuting() {
-    double t = app_.env.facts.timeOfDay();
+    double t = c_.facts.timeOfDay();
     if (t > 0.04167262731481 && t < 0.333371481481481) {
-        auto& sound = app_.form.setup.sound.AllSoundChk;
-        app_.startup.soundMutedAtNight = sound.checked();
+        auto& sound = c_.form.setup.sound.AllSoundChk;
+        c_.startup.soundMutedAtNight = sound.checked();
         sound.setChecked(false);
     }
 }
 
 void StartUp::onClose() {
-    app_.form.commands.BreakBtn.click();
-    app_.session.closing = true;
+    c_.form.commands.BreakBtn.click();
+    c_.session.closing = true;
 }
 
-void StartUp::onDestroy() { app_.settings.saveSettings(); }
+void StartUp::onDestroy() { c_.settings.saveSettings(); }
 
-void StartUp::onMinimize() { app_.startup.appMinimized = true; }
+void StartUp::onMinimize() { c_.startup.appMinimized = true; }
 
-void StartUp::onRestore() { app_.startup.appMinimized = false; }
+void StartUp::onRestore() { c_.startup.appMinimized = false; }
 
 void StartUp::showHelp() {
-    auto& help = app_.form.help;
-    std::string dir = app_.env.facts.programDirectory();
+    auto& help = c_.form.help;
+    std::string dir = c_.facts.programDirectory();
     std::error_code ec;
     help.document.clear();
     for (const char* name : {"korhlp.htm", "dummi.htm"})
@@ -257,7 +256,7 @@ void StartUp::showHelp() {
             help.document = dir + name;
             break;
         }
-    help.setCaption(app_.form.caption() + " Help");
+    help.setCaption(c_.form.caption() + " Help");
     help.show();
 }
 

@@ -1,5 +1,21 @@
 #pragma once
+#include "access/ClockControls.h"
+#include "access/ClockState.h"
+#include "access/DeviceSelection.h"
+#include "access/DriveCommands.h"
+#include "access/DriveSession.h"
+#include "access/PioProtocol.h"
+#include "access/PortDriver.h"
+#include "access/SelectionState.h"
+#include "access/Timing.h"
+#include "form/MainForm.h"
+#include "info/PassportReader.h"
+#include "platform/Clock.h"
+#include "platform/PortIo.h"
 #include "platform/SystemFacts.h"
+#include "shell/EventLog.h"
+#include "shell/Settings.h"
+#include "shell/StartupState.h"
 
 #include <array>
 #include <functional>
@@ -7,14 +23,33 @@
 
 namespace korvane::shell {
 
-class App;
+// What start-up and shutdown work with, and nothing more.
+struct StartUpContext {
+    form::MainForm& form;
+    access::DriveSession& session;
+    access::SelectionState& selection;
+    StartupState& startup;
+    EventLog& eventLog;
+    Settings& settings;
+    access::Timing& timing;
+    access::ClockState& clockState;
+    access::ClockControls& clockControls;
+    access::PioProtocol& pio;
+    access::DriveCommands& commands;
+    access::PortDriver& portDriver;
+    access::DeviceSelection& deviceSelection;
+    info::PassportReader& passportReader;
+    platform::Clock& clock;
+    platform::SystemFacts& facts;
+    platform::PortIo& ports;
+};
 
 // The start-up sequence, shutdown, and the window-wide settings handlers.
 class StartUp {
 public:
     static constexpr const char* kCaption = " Korvane 4.61b-SSD, https://korvane.example/";
 
-    explicit StartUp(App& app);
+    explicit StartUp(StartUpContext context);
 
     void startUp();
     void onClose();
@@ -51,7 +86,7 @@ private:
     void nightMuting();
     void wireHandlers();
 
-    App& app_;
+    StartUpContext c_;
 };
 
 } // namespace korvane::shell

@@ -1,6 +1,5 @@
 #include "shell/WindowActions.h"
 
-#include "shell/App.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,17 +9,17 @@ namespace korvane::shell {
 using access::AccessMode;
 namespace colours = form::colours;
 
-WindowActions::WindowActions(App& app) : app_(app) {
-    auto& f = app_.form;
-    app_.startUp.applyPanelTints = [this] { applyPanelTints(); };
+WindowActions::WindowActions(WindowActionsContext context) : c_(context) {
+    auto& f = c_.form;
+    c_.startUp.applyPanelTints = [this] { applyPanelTints(); };
     f.RdWrTimer.onTimer = [this] { readWriteTick(); };
     f.EstTimer.onTimer = [this] {
         disconnectWatch();
-        app_.form.HdPanel.setPane(4, app_.env.facts.timeText()); // the status bar's clock
+        c_.form.HdPanel.setPane(4, c_.facts.timeText()); // the status bar's clock
     };
     f.MainPage.onChange = [this] {
-        auto& jump = app_.form.tests.Qn;
-        if (app_.form.MainPage.activeIndex() != 2) return;
+        auto& jump = c_.form.tests.Qn;
+        if (c_.form.MainPage.activeIndex() != 2) return;
         jump.setFocus(false); // a request, even when the model still thinks it has the focus
         jump.setFocus(true);
     };
@@ -31,26 +30,26 @@ WindowActions::WindowActions(App& app) : app_(app) {
     for (auto& lamp : f.registers.error) lamp.shape.onClick = lamp.label.onClick = toggle;
     f.registers.StatusRegLabel.onClick = f.registers.ErrorRegLabel.onClick = toggle;
     f.registryMonitor.FontColourGrp.onClick = [this] {
-        auto& monitor = app_.form.registryMonitor;
+        auto& monitor = c_.form.registryMonitor;
         form::Colour c = monitor.FontColourGrp.itemIndex() == 1 ? colours::Yellow : colours::Lime;
         for (auto& label : monitor.R) label.setFontColour(c);
     };
     f.registryMonitor.FontColourGrp.onClick(); // green to begin with
     f.setup.presets.ClassicStyleChk.onClick = [this] {
-        if (onGroupStyle) onGroupStyle(app_.form.setup.presets.ClassicStyleChk.checked());
+        if (onGroupStyle) onGroupStyle(c_.form.setup.presets.ClassicStyleChk.checked());
     };
 }
 
 void WindowActions::functionKey(int n) {
-    auto& f = app_.form;
+    auto& f = c_.form;
     switch (n) {
-    case 1: app_.startUp.showHelp(); break;
+    case 1: c_.startUp.showHelp(); break;
     case 2:
         f.MainPage.setActiveIndex(0);
         f.commands.PasspBtn.click();
         break;
     case 3:
-        if (app_.session.accessMode == AccessMode::Pio) f.commands.ResetBtn.click();
+        if (c_.session.accessMode == AccessMode::Pio) f.commands.ResetBtn.click();
         break;
     case 4:
         f.MainPage.setActiveIndex(2);
@@ -65,7 +64,7 @@ void WindowActions::functionKey(int n) {
         f.MainPage.setActiveIndex(3);
         f.advanced.partitions.PartBtn.click();
         break;
-    case 7: app_.eventLog.showLogViewer(); break;
+    case 7: c_.eventLog.showLogViewer(); break;
     case 8: showBufferView(); break;
     case 9:
         f.MainPage.setActiveIndex(1);
@@ -76,28 +75,28 @@ void WindowActions::functionKey(int n) {
 }
 
 void WindowActions::toggleRegistryMonitor() {
-    auto& monitor = app_.form.registryMonitor;
+    auto& monitor = c_.form.registryMonitor;
     if (monitor.visible()) {
         monitor.close();
-    } else if (app_.session.accessMode == AccessMode::Pio) { // the registers are PIO's own
+    } else if (c_.session.accessMode == AccessMode::Pio) { // the registers are PIO's own
         monitor.show();
-        app_.pio.updateRegisterMonitor();
+        c_.pio.updateRegisterMonitor();
     }
 }
 
 void WindowActions::showBufferView() {
-    auto& view = app_.form.viewBuffer;
+    auto& view = c_.form.viewBuffer;
     view.setCaption("View buffer");
     view.show();
 }
 
 void WindowActions::readWriteTick() {
-    auto& c = app_.form.commands;
-    c.RdLed.setColour(app_.session.readActive ? colours::Lime : colours::Grey);
-    c.WrtLed.setColour(app_.session.writeActive ? colours::Red : colours::Grey);
-    if (!app_.startup.appMinimized) return;
-    auto& icon = app_.form.AppIcon;
-    std::string picture = app_.pio.busyLamp() ? "busy" : "normal";
+    auto& c = c_.form.commands;
+    c.RdLed.setColour(c_.session.readActive ? colours::Lime : colours::Grey);
+    c.WrtLed.setColour(c_.session.writeActive ? colours::Red : colours::Grey);
+    if (!c_.startup.appMinimized) return;
+    auto& icon = c_.form.AppIcon;
+    std::string picture = c_.pio.busyLamp() ? "busy" : "normal";
     if (icon.picture() != picture) {
         icon.setPicture(picture);
         if (onTaskbarPicture) onTaskbarPicture();
@@ -105,7 +104,7 @@ void WindowActions::readWriteTick() {
 }
 
 void WindowActions::disconnectWatch() {
-    auto& reg = app_.form.registers;
+    auto& reg = c_.form.registers;
     auto lit = [&](size_t bit) {
         form::Colour c = reg.status[bit].shape.colour();
         return c != colours::Black && c != colours::Grey;
@@ -117,7 +116,7 @@ void WindowActions::disconnectWatch() {
             lamp.label.setFontColour(colours::White);
         }
         for (auto& lamp : reg.error) lamp.label.setFontColour(colours::Grey);
-        app_.logEvent("Port " + access::DeviceSelection::hex(app_.session.pioBasePort, 4) + "h - drive disconnected!",
+        c_.eventLog.logEvent("Port " + access::DeviceSelection::hex(c_.session.pioBasePort, 4) + "h - drive disconnected!",
                       0, 2);
     }
     if (reg.status[BUSY].shape.colour() == colours::Lime) {
@@ -139,7 +138,7 @@ form::Colour WindowActions::tint(form::Colour designed, int8_t percent, int styl
 }
 
 void WindowActions::applyPanelTints() {
-    auto& f = app_.form;
+    auto& f = c_.form;
     // Designed colours: light panels, the dark register panels (light captions on them).
     constexpr form::Colour panelFace = 0xF0F0F0, activeBorder = 0xB4B4B4, registerFace = 0x607080;
     struct Tinted {

@@ -1,19 +1,35 @@
 #pragma once
+#include "access/DriveSession.h"
+#include "access/PioProtocol.h"
 #include "form/Control.h"
+#include "form/MainForm.h"
+#include "platform/SystemFacts.h"
+#include "shell/EventLog.h"
+#include "shell/StartUp.h"
+#include "shell/StartupState.h"
 
 #include <cstdint>
 #include <functional>
 
 namespace korvane::shell {
 
-class App;
+// What the window's own actions work with.
+struct WindowActionsContext {
+    form::MainForm& form;
+    access::DriveSession& session;
+    StartupState& startup;
+    StartUp& startUp;
+    access::PioProtocol& pio;
+    EventLog& eventLog;
+    platform::SystemFacts& facts;
+};
 
 // What belongs to the main window itself: the F1-F9 actions, the page-change focus rule, the
 // read/write indicators, the disconnect watcher and the panel tints. Toolkit-free, so the
 // window, the tests and the command line share it.
 class WindowActions {
 public:
-    explicit WindowActions(App& app);
+    explicit WindowActions(WindowActionsContext context);
 
     // F1 ... F9; other numbers do nothing.
     void functionKey(int n);
@@ -38,7 +54,7 @@ public:
     std::function<void()> onTaskbarPicture;
 
 private:
-    App& app_;
+    WindowActionsContext c_;
 };
 
 } // namespace korvane::shell
