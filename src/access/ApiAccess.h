@@ -71,6 +71,14 @@ public:
     // ATA PASS-THROUGH(16), and (12) only when (16) did not give result 0.
     bool apiAtaCommand(uint8_t number, uint16_t count, Direction direction, uint8_t features, uint8_t sectorCount,
                        uint8_t lbaLow, uint8_t lbaMid, uint8_t lbaHigh, uint8_t device, uint8_t command);
+    bool apiAtaCommand(uint8_t number, uint16_t count, Direction direction, const platform::TaskFile& tf) {
+        return apiAtaCommand(number, count, direction, tf.features, tf.count, tf.lbaLow, tf.lbaMid, tf.lbaHigh,
+                             tf.device, tf.command);
+    }
+    bool apiSmartCommand(uint8_t number, uint32_t dataSize, const platform::TaskFile& tf) {
+        return apiSmartCommand(number, dataSize, tf.features, tf.count, tf.lbaLow, tf.lbaMid, tf.lbaHigh, tf.device,
+                               tf.command);
+    }
     std::vector<uint8_t>& apiDataBuffer() { return apiData_; }
     const std::array<uint8_t, 8>& returnedTaskFile() const { return returnedTaskFile_; }
 

@@ -132,6 +132,17 @@ void PioProtocol::writeTaskFile48(uint16_t features, uint16_t count, uint16_t lb
     ports_.outb(base(7), command);
 }
 
+void PioProtocol::writeTaskFile(const platform::TaskFile& tf, bool ext) {
+    if (!ext) return writeTaskFile28(tf.features, tf.count, tf.lbaLow, tf.lbaMid, tf.lbaHigh, tf.device, tf.command);
+    auto pair = [](uint8_t prev, uint8_t cur) { return uint16_t(prev << 8 | cur); };
+    writeTaskFile48(pair(tf.prevFeatures, tf.features), pair(tf.prevCount, tf.count), pair(tf.prevLbaLow, tf.lbaLow),
+                    pair(tf.prevLbaMid, tf.lbaMid), pair(tf.prevLbaHigh, tf.lbaHigh), tf.device, tf.command);
+}
+
+bool PioProtocol::sendNonDataCommand(const platform::TaskFile& tf) {
+    return sendNonDataCommand(tf.features, tf.count, tf.lbaLow, tf.lbaMid, tf.lbaHigh, tf.device, tf.command);
+}
+
 void PioProtocol::lba48Pairs(uint64_t lba, uint16_t& low, uint16_t& mid, uint16_t& high) {
     low = uint16_t(((lba >> 24) & 0xFF) << 8 | (lba & 0xFF));
     mid = uint16_t(((lba >> 32) & 0xFF) << 8 | ((lba >> 8) & 0xFF));

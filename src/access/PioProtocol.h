@@ -5,6 +5,7 @@
 #include "form/MainForm.h"
 #include "form/UiThread.h"
 #include "platform/PortIo.h"
+#include "platform/TaskFile.h"
 
 #include <functional>
 #include <string>
@@ -34,6 +35,9 @@ public:
     // Registers and commands.
     void selectDevice();
     uint8_t readErrorIfAny();
+    // One register set, written as a 48-bit task file (previous bytes first) when `ext`.
+    void writeTaskFile(const platform::TaskFile& tf, bool ext);
+    bool sendNonDataCommand(const platform::TaskFile& tf);
     void writeTaskFile28(uint8_t features, uint8_t count, uint8_t lbaLow, uint8_t lbaMid, uint8_t lbaHigh,
                          uint8_t device, uint8_t command);
     void writeTaskFile48(uint16_t features, uint16_t count, uint16_t lbaLow, uint16_t lbaMid, uint16_t lbaHigh,

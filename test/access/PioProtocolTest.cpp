@@ -256,3 +256,25 @@ TEST(ErrorText, KnownCodesAndTheRest) {
         {0x51, " Error #51"},      {0x1234, " Error #1234"}};
     for (auto& [code, text] : table) EXPECT_EQ(access::errorText(code), text) << code;
 }
+
+TEST(PioTaskFile, ARegisterSetIsWrittenAsOneValueInEitherWidth) {
+    TestApp t;
+    t.usePio(0x1F0, 0x3F6);
+    auto& app = *t.app;
+    app.clockControls.recomputeTimeouts();
+    platform::TaskFile tf;
+    tf.command = 0x42; // READ VERIFY SECTORS EXT
+    tf.device = 0xE0;
+    tf.count = 1;
+    tf.setLba48(0x123456789AULL);
+    app.pio.writeTaskFile(tf, true);
+    app.pio.waitNotBusy();
+    const auto& got = t.drive(0x1F0).commandsReceived().back();
+    EXPECT_EQ(got.command, 0x42);
+    EXPECT_EQ(got.lba48(), 0x123456789AULL) << "previous bytes first, then the current ones";
+    platform::TaskFile nop;
+    nop.command = 0xE5; // CHECK POWER MODE
+    nop.device = 0xA0;
+    EXPECT_TRUE(app.pio.sendNonDataCommand(nop));
+    EXPECT_EQ(t.drive(0x1F0).commandsReceived().back().command, 0xE5);
+}

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <fstream>
+#include <sys/stat.h>
 #include <sstream>
 
 using namespace korvane;
@@ -350,6 +351,13 @@ TEST(IdentifyDecode, ABlockDecodesToItsFactsWithNoFormInSight) {
     EXPECT_TRUE(f.impossibleCapacity);
     EXPECT_EQ(f.claimedCapacity, uint64_t(1) << 63);
     EXPECT_EQ(f.capacity, 0u);
+}
+
+TEST_F(Passport, ABinThatIsNotARegularFileIsRefusedWithoutBlocking) {
+    ASSERT_EQ(::mkfifo(t.dir.file("fifo.bin").c_str(), 0600), 0);
+    EXPECT_EQ(app.passportReader.buildPassport(true, t.dir.file("fifo.bin")), -1) << "a FIFO with no writer";
+    EXPECT_EQ(t.lastMessage().rfind("Error! Cannot open file", 0), 0u);
+    EXPECT_EQ(app.passportReader.buildPassport(true, "/dev/zero"), -1);
 }
 
 TEST_F(Passport, IdentityStringsAndFileNames) {
