@@ -381,7 +381,6 @@ void PassportReader::decodeAta(const IdentifyBlock& id, bool live) {
     result_ = int64_t(maxLba) - 1;
     if (!p_.LbaSupported) result_ = 0;
 
-    f.standard.hpa.HpaTrack.setEnabled(true);
     hpa_.NativeSize = int64_t(maxLba);
     hpa_.HpaStep = hpa_.NativeSize / 400;
 
@@ -409,7 +408,6 @@ void PassportReader::decodeScsi() {
     p_.LbaSupported = true;
     p_.RotationRate = 0;
     p_.HpaSupported = false;
-    c_.form.standard.hpa.HpaTrack.setEnabled(true);
     hpa_.NativeSize = int64_t(totalSectors_);
     hpa_.HpaStep = hpa_.NativeSize / 400;
     result_ = int64_t(totalSectors_) - 1;

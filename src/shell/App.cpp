@@ -26,6 +26,7 @@ App::App(AppEnvironment e)
     form.setup.presets.NoDriveTypeChk.onClick = [this] { session.skipDriveType = form.setup.presets.NoDriveTypeChk.checked(); };
     subscribeSectorView(passportSubscribers, form.advanced.sector, session);
     subscribePartitions(passportSubscribers, form.advanced.partitions);
+    subscribeHpa(passportSubscribers, form.standard.hpa);
     subscribeSeek(passportSubscribers, form.standard.seek, session);
     subscribeSmart(passportSubscribers, form.smart);
     subscribeScan(passportSubscribers, form.tests, session, deviceSelection);

@@ -23,6 +23,11 @@ void subscribePartitions(info::PassportSubscribers& s, form::PartitionGroup& par
     });
 }
 
+void subscribeHpa(info::PassportSubscribers& s, form::HpaGroup& hpa) {
+    // Every passport prepares the native size the track bar works over.
+    s.subscribe([&hpa](const info::DrivePassport&) { hpa.HpaTrack.setEnabled(true); });
+}
+
 void subscribeSeek(info::PassportSubscribers& s, form::SeekGroup& seek, const access::DriveSession& session) {
     s.subscribe([&seek, &session](const info::DrivePassport& p) {
         if (p.ScsiPassport) {

@@ -10,6 +10,7 @@ namespace korvane::shell {
 // own group; the subsystems built later register theirs beside these.
 void subscribeSectorView(info::PassportSubscribers& s, form::SectorGroup& sector, const access::DriveSession& session);
 void subscribePartitions(info::PassportSubscribers& s, form::PartitionGroup& partitions);
+void subscribeHpa(info::PassportSubscribers& s, form::HpaGroup& hpa);
 void subscribeSeek(info::PassportSubscribers& s, form::SeekGroup& seek, const access::DriveSession& session);
 void subscribeSmart(info::PassportSubscribers& s, form::SmartPage& smart);
 void subscribeScan(info::PassportSubscribers& s, form::TestsPage& tests, const access::DriveSession& session,
