@@ -61,6 +61,9 @@ public:
     // Letters of the logical drives that exist, in order.
     virtual std::vector<char> logicalDrives() = 0;
     virtual LogicalDriveType driveType(char letter) = 0;
+    // True when the system runs from the physical drive: it or one of its partitions is mounted,
+    // used as swap, or held by another block device (a RAID or mapper device).
+    virtual bool inUseBySystem(unsigned number) = 0;
 };
 
 } // namespace korvane::platform

@@ -18,6 +18,8 @@
 #include "info/DrivePassport.h"
 #include "info/PassportReader.h"
 #include "info/PassportReport.h"
+#include "maintenance/DriveControl.h"
+#include "maintenance/PowerAdaptor.h"
 #include "platform/Clock.h"
 #include "platform/DiskDevices.h"
 #include "platform/PortIo.h"
@@ -84,6 +86,13 @@ public:
     info::PassportReport passportReport;
     info::PassportSubscribers passportSubscribers;
     info::PassportReader passportReader;
+    maintenance::DriveControl driveControl{maintenance::DriveControlContext{
+        form.commands, form.advanced.cache, form.advanced.rpm, form.tests.RpmLab, form.advanced.partitions,
+        form.setup.scanOptions, session, pio, commands, api, timing, passportReader, passport, env.ui, env.dialogs,
+        logger(), [this] { return session.accessMode == access::AccessMode::Api && session.apiDeviceNumber != 255 &&
+                                  env.disks.inUseBySystem(session.apiDeviceNumber); },
+        [this] { return form.setup.presets.NonDestrChk.checked(); }}};
+    maintenance::PowerAdaptor powerAdaptor{form.commands.PowerBtn, session, env.ports, env.clock, logger()};
     StartUp startUp{StartUpContext{form, session, selection, startup, eventLog, settings, timing, clockState,
                                    clockControls, pio, commands, portDriver, deviceSelection, passportReader,
                                    env.clock, env.facts, env.ports}};

@@ -320,7 +320,7 @@ void AtaDevice::writeCommand(uint8_t command) {
     lastWasReadNativeMax_ = false;
     auto it = commandTable().find(command);
     uint64_t overhead = uint64_t(profile_.commandOverheadUs) * 1000;
-    if (it == commandTable().end() || sleeping_ || (ext() && !profile_.lba48) ||
+    if (it == commandTable().end() || sleeping_ || (ext() && !profile_.lba48) || faults.abortCommand == command ||
         (security_.locked() && !it->second.allowedWhenLocked)) {
         busyThen(overhead, [this] { abort(); });
         return;

@@ -26,6 +26,7 @@ struct DeviceFaults {
     bool echoFails = false;           // sector count and LBA low do not hold what was written
     int echoWorksFor = -1;            // that many read-backs of them work, then echoFails sets itself
     int64_t disappearAfterWords = -1; // the drive leaves the bus after this many data words
+    int abortCommand = -1;            // this command code always ends with ABRT (a feature the drive lacks)
 };
 
 // A simulated ATA device: the task-file registers, a command table, and one path that owns the

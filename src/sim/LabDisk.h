@@ -29,6 +29,7 @@ struct LabDisk {
     // Faults.
     bool dropsSmart = false;  // the bridge refuses SMART commands
     bool unplugged = false;   // the device no longer opens
+    bool systemDisk = false;  // the machine runs from it (mounted, swap)
     // Registers of the last ATA command passed through, for "return response information".
     platform::TaskFile lastRegisters;
 

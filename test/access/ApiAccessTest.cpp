@@ -28,6 +28,7 @@ public:
     std::unique_ptr<DiskHandle> openLogical(char l, uint32_t& e) override { return wrap(inner_.openLogical(l, e)); }
     std::vector<char> logicalDrives() override { return inner_.logicalDrives(); }
     LogicalDriveType driveType(char l) override { return inner_.driveType(l); }
+    bool inUseBySystem(unsigned n) override { return inner_.inUseBySystem(n); }
 
 private:
     class Handle final : public DiskHandle {

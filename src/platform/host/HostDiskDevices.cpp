@@ -12,6 +12,7 @@
 #include <linux/fs.h>
 #include <linux/hdreg.h>
 #include <regex>
+#include <sstream>
 #include <scsi/sg.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -362,7 +363,7 @@ bool isWholeDisk(const std::string& name) {
 
 } // namespace
 
-HostDiskDevices::HostDiskDevices(std::vector<std::string> extraDevices, std::string sysBlock) {
+HostDiskDevices::HostDiskDevices(std::vector<std::string> extraDevices, std::string sysBlock) : sysBlock_(sysBlock) {
     std::vector<std::string> disks;
     std::vector<std::pair<std::string, LogicalDriveType>> logical;
     std::error_code ec;
@@ -446,6 +447,71 @@ std::vector<char> HostDiskDevices::logicalDrives() {
     std::vector<char> letters;
     for (auto& l : logical_) letters.push_back(l.letter);
     return letters;
+}
+
+namespace {
+
+std::string readWhole(const std::string& path) {
+    std::ifstream in(path);
+    std::string text, line;
+    while (std::getline(in, line)) text += line + "\n";
+    return text;
+}
+
+// "major:minor" of the disk and of each of its partitions.
+std::vector<std::string> deviceNumbers(const fs::path& disk) {
+    std::vector<std::string> numbers;
+    std::string dev;
+    if (readFirstLine(disk / "dev", dev)) numbers.push_back(dev);
+    std::error_code ec;
+    for (auto& entry : fs::directory_iterator(disk, ec))
+        if (fs::exists(entry.path() / "partition", ec) && readFirstLine(entry.path() / "dev", dev)) numbers.push_back(dev);
+    return numbers;
+}
+
+bool heldByAnother(const fs::path& disk) {
+    std::error_code ec;
+    auto held = [&](const fs::path& p) { return !fs::is_empty(p / "holders", ec) && !ec; };
+    if (held(disk)) return true;
+    for (auto& entry : fs::directory_iterator(disk, ec))
+        if (fs::exists(entry.path() / "partition", ec) && held(entry.path())) return true;
+    return false;
+}
+
+} // namespace
+
+bool HostDiskDevices::diskInUse(const std::string& sysBlockDisk, const std::string& mountinfo, const std::string& swaps) {
+    const fs::path disk(sysBlockDisk);
+    const auto numbers = deviceNumbers(disk);
+    // mountinfo: the third field is the major:minor of the mounted device.
+    std::istringstream mounts(mountinfo);
+    for (std::string line; std::getline(mounts, line);) {
+        std::istringstream fields(line);
+        std::string id, parent, dev;
+        fields >> id >> parent >> dev;
+        if (std::find(numbers.begin(), numbers.end(), dev) != numbers.end()) return true;
+    }
+    // /proc/swaps: a header, then the device path first on each line.
+    const std::string name = disk.filename().string();
+    std::istringstream swapList(swaps);
+    std::string line;
+    std::getline(swapList, line);
+    while (std::getline(swapList, line)) {
+        std::string path = line.substr(0, line.find_first_of(" \t"));
+        std::string base = fs::path(path).filename().string();
+        if (base == name || (base.rfind(name, 0) == 0 && fs::exists(disk / base))) return true;
+    }
+    return heldByAnother(disk);
+}
+
+bool HostDiskDevices::inUseBySystem(unsigned number) {
+    if (number >= physical_.size()) return false;
+    const std::string& path = physical_[number];
+    if (path.rfind("/dev/", 0) != 0) return false; // an image file is not what the system runs from
+    fs::path disk = fs::path(sysBlock_) / fs::path(path).filename();
+    std::error_code ec;
+    if (!fs::exists(disk, ec)) return false;
+    return diskInUse(disk.string(), readWhole("/proc/self/mountinfo"), readWhole("/proc/swaps"));
 }
 
 LogicalDriveType HostDiskDevices::driveType(char letter) {

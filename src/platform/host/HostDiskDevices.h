@@ -18,6 +18,10 @@ public:
     std::unique_ptr<DiskHandle> openLogical(char letter, uint32_t& error) override;
     std::vector<char> logicalDrives() override;
     LogicalDriveType driveType(char letter) override;
+    bool inUseBySystem(unsigned number) override;
+    // The same question for a disk of sysfs, answered from the given mount table and swap list
+    // (the text of /proc/self/mountinfo and /proc/swaps).
+    static bool diskInUse(const std::string& sysBlockDisk, const std::string& mountinfo, const std::string& swaps);
 
     // The device paths behind the numbers and letters, as found when this object was made.
     const std::vector<std::string>& physicalPaths() const { return physical_; }
@@ -49,6 +53,7 @@ public:
     static uint32_t readCapacityAnswer(ScsiRequest& r, uint64_t bytes, uint32_t sectorSize);
 
 private:
+    std::string sysBlock_;
     std::vector<std::string> physical_;
     std::vector<Logical> logical_;
 };

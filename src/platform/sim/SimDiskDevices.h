@@ -14,6 +14,9 @@ public:
     std::unique_ptr<DiskHandle> openLogical(char letter, uint32_t& error) override;
     std::vector<char> logicalDrives() override;
     LogicalDriveType driveType(char letter) override;
+    bool inUseBySystem(unsigned number) override {
+        return number < lab_.disks().size() && lab_.disks()[number].systemDisk;
+    }
 
 private:
     sim::Lab& lab_;
