@@ -67,38 +67,35 @@ bool DriveControl::scsiStop(const std::string& failText) {
     return false;
 }
 
-void DriveControl::stopSpindle() {
+bool DriveControl::stopSpindle() {
     c_.commands.clearBreak();
     const bool pio = c_.session.accessMode == AccessMode::Pio;
-    if (pio && !c_.pio.waitDriveReady()) return;
+    if (pio && !c_.pio.waitDriveReady()) return false;
     c_.log("Stopping drive...", 0, 1);
     processEvents();
     c_.timing.clock().sleepMs(100);
     if (pio) {
-        if (c_.pio.sendNonDataCommand(0, 0, 0, 0, 0, 0xA0, kStandbyImmediate)) {
-            c_.timing.clock().sleepMs(200);
-            c_.log("Stopping ATA drive... HD Spindle is stopped", 1, 1);
-        } else {
+        if (!c_.pio.sendNonDataCommand(0, 0, 0, 0, 0, 0xA0, kStandbyImmediate)) {
             c_.log("Stopping ATA drive... Error", 1, 4);
+            return false;
         }
-        return;
+        c_.timing.clock().sleepMs(200);
+        c_.log("Stopping ATA drive... HD Spindle is stopped", 1, 1);
+        return true;
     }
-    if (c_.passport.ScsiPassport) {
-        scsiStop("Stopping SCSI drive... Error");
-        return;
-    }
+    if (c_.passport.ScsiPassport) return scsiStop("Stopping SCSI drive... Error");
     std::array<uint8_t, 8> registers{};
     if (c_.api.apiIdePassThrough(0, 0, 0, 0, 0, 0, 0xA0, kStandbyImmediate, registers)) {
         c_.log("Stopping ATA drive... HD Spindle is stopped", 1, 1);
-        return;
+        return true;
     }
-    scsiStop("Stopping drive... Error");
+    return scsiStop("Stopping drive... Error");
 }
 
-void DriveControl::recalibrate() {
+bool DriveControl::recalibrate() {
     c_.commands.clearBreak();
     const bool pio = c_.session.accessMode == AccessMode::Pio;
-    if (pio && !c_.pio.waitDriveReady()) return;
+    if (pio && !c_.pio.waitDriveReady()) return false;
     c_.log("Recallibration...", 0, 1);
     processEvents();
     bool ok;
@@ -116,13 +113,14 @@ void DriveControl::recalibrate() {
         c_.log("Recallibration... OK", 1, 1);
     else
         c_.log("Recallibration... Error!", 1, 4);
+    return ok;
 }
 
 // ------------------------------------------------------------------------------------------
 // Cache commands
 // ------------------------------------------------------------------------------------------
 
-void DriveControl::cacheCommand(Cache which) {
+bool DriveControl::cacheCommand(Cache which) {
     struct Row {
         uint8_t features;
         const char* prefix;
@@ -139,6 +137,7 @@ void DriveControl::cacheCommand(Cache which) {
     c_.log(std::string(row.prefix) + (ok ? " OK" : " Error"), 1, ok ? 1 : 4);
     // The passport shows the cache state: read it again after a PIO change.
     if (c_.session.accessMode == AccessMode::Pio) c_.passportReader.readPassport(false, true);
+    return ok;
 }
 
 // ------------------------------------------------------------------------------------------

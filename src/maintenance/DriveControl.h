@@ -48,11 +48,12 @@ public:
 
     // Also run by the scan and the seek test (spindle stop as an end action, recalibration
     // before they start).
-    void stopSpindle();
-    void recalibrate();
+    // Each is true when the drive did it.
+    bool stopSpindle();
+    bool recalibrate();
 
     enum class Cache { WriteOn, WriteOff, ReadOn, ReadOff };
-    void cacheCommand(Cache which);
+    bool cacheCommand(Cache which);
     // The measured speed, or 0 when there is none (break, error, a value above 20000).
     int measureRpm();
     // True when the signature ends as asked.

@@ -275,3 +275,34 @@ TEST(CliRunner, AnAddedImageIsTheDriveWorkedOnWithItsWholeSize) {
     EXPECT_NE(r.out.find("Model: Unknown non ATA drive"), std::string::npos) << "the image, read in API mode: " << r.out;
     EXPECT_NE(r.out.find("Capacity: 131072 LBAs"), std::string::npos) << "64 MiB, not a geometry's 128520: " << r.out;
 }
+
+TEST(CliRunner, DriveControlCommandsAndTheWriteThatNeedsYes) {
+    korvane::testsupport::TempDir logs;
+    auto cmd = [&](std::vector<std::string> words, bool yes = false) {
+        std::vector<std::string> args = {"--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "--pio", "secondary"};
+        if (yes) args.push_back("--yes");
+        args.insert(args.end(), words.begin(), words.end());
+        return run(args);
+    };
+    const std::vector<std::pair<std::vector<std::string>, std::string>> table = {
+        {{"sleep"}, " : Stopping ATA drive... HD Spindle is stopped\n"},
+        {{"recall"}, " : Recallibration... OK\n"},
+        {{"cache", "write", "off"}, " : Write cache OFF command... OK\n"},
+        {{"cache", "read", "on"}, " : Look ahead ON command... OK\n"},
+        {{"power"}, " : Adaptor Power OFF\n"},
+    };
+    for (const auto& [words, line] : table) {
+        CliRun r = cmd(words);
+        EXPECT_EQ(r.status, 0) << words[0] << ": " << r.err;
+        EXPECT_NE(r.out.find(line), std::string::npos) << r.out;
+    }
+    CliRun refused = cmd({"mbr", "off"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("add --yes"), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.out.find("Switch MBR OFF command"), std::string::npos) << "nothing was started";
+    CliRun done = cmd({"mbr", "off"}, true);
+    EXPECT_EQ(done.status, 0) << done.err;
+    EXPECT_NE(done.out.find("h found... Complete\n"), std::string::npos) << done.out;
+    EXPECT_EQ(cmd({"cache", "write"}).status, 2);
+    EXPECT_EQ(cmd({"mbr", "sideways"}).status, 2);
+}

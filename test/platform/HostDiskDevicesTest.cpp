@@ -275,3 +275,27 @@ TEST(HostDiskDevices, RegisterReadBackBecomesANonDataCommandWithItsReturnDescrip
     EXPECT_EQ((std::vector<uint8_t>(rw.cdb, rw.cdb + 16)),
               (std::vector<uint8_t>{0x88, 0, 0, 0, 0, 0x01, 0x02, 0x03, 0x04, 0x05, 0, 0, 0, 8, 0, 0}));
 }
+
+TEST(HostDiskDevices, ADiskIsInUseWhenAPartitionIsMountedSwappedOrHeld) {
+    TempDir sys;
+    auto make = [&](const std::string& disk, const std::string& dev, std::vector<std::pair<std::string, std::string>> parts) {
+        std::filesystem::create_directories(sys.path() + disk + "/holders");
+        sys.write(disk + "/dev", dev + "\n");
+        for (auto& [name, number] : parts) {
+            std::filesystem::create_directories(sys.path() + disk + "/" + name + "/holders");
+            sys.write(disk + "/" + name + "/dev", number + "\n");
+            sys.write(disk + "/" + name + "/partition", "1\n");
+        }
+    };
+    make("sda", "8:0", {{"sda1", "8:1"}, {"sda2", "8:2"}});
+    make("sdb", "8:16", {{"sdb1", "8:17"}});
+    make("sdc", "8:32", {});
+    const std::string mountinfo = "22 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw\n"
+                                  "23 22 0:21 / /proc rw - proc proc rw\n";
+    const std::string swaps = "Filename\tType\tSize\tUsed\tPriority\n/dev/sdb1 partition 1048572 0 -2\n";
+    EXPECT_TRUE(HostDiskDevices::diskInUse(sys.path() + "sda", mountinfo, swaps)) << "its partition is the root";
+    EXPECT_TRUE(HostDiskDevices::diskInUse(sys.path() + "sdb", mountinfo, swaps)) << "its partition is swap";
+    EXPECT_FALSE(HostDiskDevices::diskInUse(sys.path() + "sdc", mountinfo, swaps));
+    std::filesystem::create_directories(sys.path() + "sdc/holders/md0"); // part of a RAID
+    EXPECT_TRUE(HostDiskDevices::diskInUse(sys.path() + "sdc", mountinfo, swaps));
+}

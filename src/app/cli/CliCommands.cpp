@@ -199,6 +199,75 @@ int runStatus(CliContext& c) {
     return 0;
 }
 
+// Commands that work in both modes: in PIO mode they need port access.
+bool prepareDrive(CliContext& c) {
+    if (c.app.session.accessMode == access::AccessMode::Pio && !c.app.session.portDriverReady)
+        return fail(c, "port access is not available on this machine (the log says why)");
+    return true;
+}
+
+// The one positional word a command takes, from its allowed values.
+std::optional<std::string> word(CliContext& c, size_t index, std::initializer_list<const char*> allowed) {
+    const auto& args = c.options.arguments;
+    if (index < args.size())
+        for (const char* a : allowed)
+            if (args[index] == a) return args[index];
+    std::string list;
+    for (const char* a : allowed) list += std::string(list.empty() ? "" : "|") + a;
+    c.err << "korvane-cli: " << c.options.command << ": expected " << list << "\n";
+    return std::nullopt;
+}
+
+// A command that writes to the drive goes ahead only with --yes.
+bool confirmedWrite(CliContext& c, const std::string& what) {
+    if (c.options.answer.value_or(false)) return true;
+    return fail(c, c.options.command + ": " + what + " writes to the drive: add --yes to do it");
+}
+
+int runSleep(CliContext& c) {
+    if (!prepareDrive(c)) return 1;
+    auto bracket = c.app.commands.bracket();
+    return c.app.driveControl.stopSpindle() ? 0 : 1;
+}
+
+int runRecall(CliContext& c) {
+    if (!prepareDrive(c)) return 1;
+    auto bracket = c.app.commands.bracket();
+    return c.app.driveControl.recalibrate() ? 0 : 1;
+}
+
+int runCache(CliContext& c) {
+    auto which = word(c, 0, {"write", "read"});
+    auto state = which ? word(c, 1, {"on", "off"}) : std::nullopt;
+    if (!which || !state) return 2;
+    if (!prepareDrive(c)) return 1;
+    using Cache = maintenance::DriveControl::Cache;
+    const bool on = *state == "on";
+    Cache cache = *which == "write" ? (on ? Cache::WriteOn : Cache::WriteOff) : (on ? Cache::ReadOn : Cache::ReadOff);
+    return c.app.driveControl.cacheCommand(cache) ? 0 : 1;
+}
+
+int runRpm(CliContext& c) {
+    if (!prepareDrive(c)) return 1;
+    int rpm = c.app.driveControl.measureRpm();
+    c.app.eventLog.flush();
+    if (rpm <= 0) return 1;
+    c.out << rpm << " RPM\n";
+    return 0;
+}
+
+int runMbr(CliContext& c) {
+    auto state = word(c, 0, {"on", "off"});
+    if (!state) return 2;
+    if (!prepareDrive(c) || !confirmedWrite(c, "switching the boot signature")) return 1;
+    return c.app.driveControl.setBootSignature(*state == "on") ? 0 : 1;
+}
+
+int runPower(CliContext& c) {
+    if (!preparePio(c)) return 1;
+    return c.app.powerAdaptor.toggle() ? 0 : 1;
+}
+
 // The command's own options: flags, and options that take a value. Anything else after the
 // command is a usage error, global options included (they belong before the command).
 struct CommandOptions {
@@ -219,7 +288,13 @@ const std::map<std::string, Command>& commandTable() {
         {"status", {runStatus, true, {}}},
         {"passport", {runPassport, true, {{"--reset", "--ext"}, {"--open-bin"}}}},
         {"devices", {runDevices, true, {}}},
-        {"demo", {runDemo, true, {}}}};
+        {"demo", {runDemo, true, {}}},
+        {"sleep", {runSleep, true, {}}},
+        {"recall", {runRecall, true, {}}},
+        {"cache", {runCache, true, {{"write", "read", "on", "off"}, {}}}},
+        {"rpm", {runRpm, true, {}}},
+        {"mbr", {runMbr, true, {{"on", "off"}, {}}}},
+        {"power", {runPower, true, {}}}};
     return commands;
 }
 
