@@ -27,6 +27,7 @@ App::App(AppEnvironment e)
     subscribeSectorView(passportSubscribers, form.advanced.sector, session);
     subscribePartitions(passportSubscribers, form.advanced.partitions);
     subscribeHpa(passportSubscribers, form.standard.hpa);
+    hostProtectedArea.subscribeTo(passportSubscribers);
     subscribeSeek(passportSubscribers, form.standard.seek, session);
     subscribeSmart(passportSubscribers, form.smart);
     subscribeScan(passportSubscribers, form.tests, session, deviceSelection);

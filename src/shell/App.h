@@ -19,6 +19,7 @@
 #include "info/PassportReader.h"
 #include "info/PassportReport.h"
 #include "maintenance/DriveControl.h"
+#include "maintenance/HostProtectedArea.h"
 #include "maintenance/PowerAdaptor.h"
 #include "platform/Clock.h"
 #include "platform/DiskDevices.h"
@@ -92,6 +93,9 @@ public:
         logger(), [this] { return session.accessMode == access::AccessMode::Api && session.apiDeviceNumber != 255 &&
                                   env.disks.inUseBySystem(session.apiDeviceNumber); },
         [this] { return form.setup.presets.NonDestrChk.checked(); }}};
+    maintenance::HostProtectedArea hostProtectedArea{maintenance::HostProtectedAreaContext{
+        form.standard.hpa, form.tests.EndLbaEdit, form.standard.seek.SeekEndLbaEdit, session, pio, commands,
+        passportReader, hpa, env.dialogs, logger(), [this] { return form.setup.presets.NonDestrChk.checked(); }}};
     maintenance::PowerAdaptor powerAdaptor{form.commands.PowerBtn, session, env.ports, env.clock, logger()};
     StartUp startUp{StartUpContext{form, session, selection, startup, eventLog, settings, timing, clockState,
                                    clockControls, pio, commands, portDriver, deviceSelection, passportReader,

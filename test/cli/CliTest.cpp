@@ -303,6 +303,18 @@ TEST(CliRunner, DriveControlCommandsAndTheWriteThatNeedsYes) {
     CliRun done = cmd({"mbr", "off"}, true);
     EXPECT_EQ(done.status, 0) << done.err;
     EXPECT_NE(done.out.find("h found... Complete\n"), std::string::npos) << done.out;
+    CliRun native = cmd({"hpa", "native"});
+    EXPECT_EQ(native.status, 0);
+    EXPECT_NE(native.out.find("40031712 LBAs native\n"), std::string::npos) << native.out;
+    CliRun unsure = cmd({"hpa", "set", "50%"});
+    EXPECT_EQ(unsure.status, 1);
+    EXPECT_NE(unsure.err.find("setting the size the drive reports to 20015856 sectors, permanently"), std::string::npos)
+        << "said before anything happens: " << unsure.err;
+    EXPECT_EQ(unsure.out.find("Set HPA Command"), std::string::npos);
+    CliRun set = cmd({"hpa", "set", "50%", "--temp"}, true);
+    EXPECT_EQ(set.status, 0) << set.err;
+    EXPECT_NE(set.out.find(" : Set HPA Command, Max LBA=20015856 (9773 Mb), temporarily\n"), std::string::npos) << set.out;
+    EXPECT_EQ(cmd({"hpa", "set", "99999999999999999999"}).status, 2);
     EXPECT_EQ(cmd({"cache", "write"}).status, 2);
     EXPECT_EQ(cmd({"mbr", "sideways"}).status, 2);
 }

@@ -1,5 +1,6 @@
 #include "app/cli/CliCommands.h"
 
+#include "access/SizeParse.h"
 #include "sim/LabProfiles.h"
 
 #include <algorithm>
@@ -268,10 +269,41 @@ int runPower(CliContext& c) {
     return c.app.powerAdaptor.toggle() ? 0 : 1;
 }
 
+int runHpa(CliContext& c) {
+    auto what = word(c, 0, {"native", "set"});
+    if (!what) return 2;
+    const auto& args = c.options.arguments;
+    if (!preparePio(c)) return 1;
+    auto& hpa = c.app.form.standard.hpa;
+    if (*what == "native") {
+        if (args.size() > 1) return fail(c, "hpa native takes nothing more"), 2;
+        auto native = c.app.hostProtectedArea.readNativeSize();
+        c.app.eventLog.flush();
+        if (!native) return 1;
+        c.out << *native << " LBAs native\n";
+        return 0;
+    }
+    if (args.size() < 2 || args[1].rfind("--", 0) == 0) return fail(c, "hpa set needs a SIZE (LBA, kb, Mb, Gb or %)"), 2;
+    const bool temporary = std::find(args.begin(), args.end(), "--temp") != args.end();
+    // A size in % of the drive needs its capacity: the window has it from the passport.
+    if (c.app.session.maxLba == 0 && !c.app.passportReader.readPassport(false, true))
+        return fail(c, "hpa set: the drive gives no passport"), 1;
+    auto size = access::parseSizeValue(args[1], c.app.session.maxLba, c.app.session.sectorsPerMiB);
+    if (!size) return fail(c, access::sizeConversionError(args[1])), 2;
+    // Said before it is done, so a script's log shows what was asked of the drive.
+    c.err << "korvane-cli: hpa: setting the size the drive reports to " << *size << " sectors, "
+          << (temporary ? "until it is powered off" : "permanently") << "\n";
+    if (!confirmedWrite(c, "changing the drive's size")) return 1;
+    hpa.L1.setText(args[1], form::Origin::User);
+    hpa.HPATpChk.setChecked(temporary, form::Origin::User);
+    return c.app.hostProtectedArea.setMaxSize() ? 0 : 1;
+}
+
 // The command's own options: flags, and options that take a value. Anything else after the
 // command is a usage error, global options included (they belong before the command).
 struct CommandOptions {
     std::vector<std::string> flags, values;
+    size_t freeWords = 0; // words of the command's own choosing (a size, a number)
 };
 
 struct Command {
@@ -294,7 +326,8 @@ const std::map<std::string, Command>& commandTable() {
         {"cache", {runCache, true, {{"write", "read", "on", "off"}, {}}}},
         {"rpm", {runRpm, true, {}}},
         {"mbr", {runMbr, true, {{"on", "off"}, {}}}},
-        {"power", {runPower, true, {}}}};
+        {"power", {runPower, true, {}}},
+        {"hpa", {runHpa, true, {{"native", "set", "--temp"}, {}, 1}}}};
     return commands;
 }
 
@@ -308,9 +341,14 @@ bool commandArgumentsValid(const CliOptions& o, std::ostream& err) {
     auto in = [](const std::vector<std::string>& list, const std::string& a) {
         return std::find(list.begin(), list.end(), a) != list.end();
     };
+    size_t freeUsed = 0;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (in(known.flags, a)) continue;
+        if (a.rfind("-", 0) != 0 && freeUsed < known.freeWords) {
+            ++freeUsed;
+            continue;
+        }
         if (in(known.values, a)) {
             if (i + 1 >= args.size()) {
                 err << "korvane-cli: " << o.command << ": " << a << " needs a value\n";
