@@ -28,6 +28,8 @@ App::App(AppEnvironment e)
     subscribePartitions(passportSubscribers, form.advanced.partitions);
     subscribeHpa(passportSubscribers, form.standard.hpa);
     hostProtectedArea.subscribeTo(passportSubscribers);
+    securityManager.subscribeTo(passportSubscribers);
+    form.setup.presets.NonDestrChk.onClick = [this] { securityManager.updateGroupState(); };
     subscribeSeek(passportSubscribers, form.standard.seek, session);
     subscribeSmart(passportSubscribers, form.smart);
     subscribeScan(passportSubscribers, form.tests, session, deviceSelection);

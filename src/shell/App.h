@@ -21,6 +21,7 @@
 #include "maintenance/DriveControl.h"
 #include "maintenance/HostProtectedArea.h"
 #include "maintenance/PowerAdaptor.h"
+#include "maintenance/SecurityManager.h"
 #include "platform/Clock.h"
 #include "platform/DiskDevices.h"
 #include "platform/PortIo.h"
@@ -101,6 +102,9 @@ public:
                                    clockControls, pio, commands, portDriver, deviceSelection, passportReader,
                                    env.clock, env.facts, env.ports}};
     WindowActions windowActions{WindowActionsContext{form, session, startup, startUp, pio, eventLog, env.facts}};
+    maintenance::SecurityManager securityManager{maintenance::SecurityManagerContext{
+        form.standard.security, form.setup.presets.NonDestrChk, form.setup.presets.RussianChk, session, pio, commands,
+        api, passportReader, passport, env.clock, env.ui, env.dialogs, logger(), startUp.guards[StartUp::LockGuard]}};
 };
 
 } // namespace korvane::shell
