@@ -318,3 +318,31 @@ TEST(CliRunner, DriveControlCommandsAndTheWriteThatNeedsYes) {
     EXPECT_EQ(cmd({"cache", "write"}).status, 2);
     EXPECT_EQ(cmd({"mbr", "sideways"}).status, 2);
 }
+
+TEST(CliRunner, SecurityCommandsNeedYesAndNeverPrintThePassword) {
+    korvane::testsupport::TempDir logs;
+    auto cmd = [&](std::vector<std::string> words, bool yes, bool slave = false) {
+        std::vector<std::string> args = {"--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "--pio", "custom:D400:D802"};
+        if (slave) args.push_back("--slave");
+        if (yes) args.push_back("--yes");
+        args.insert(args.end(), words.begin(), words.end());
+        return run(args);
+    };
+    CliRun refused = cmd({"security", "lock", "--user", "--password", "hunter2"}, false);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out.find("Password sended"), std::string::npos);
+    CliRun locked = cmd({"security", "lock", "--user", "--password", "hunter2"}, true);
+    EXPECT_EQ(locked.status, 0) << locked.err;
+    EXPECT_NE(locked.out.find("3 "), std::string::npos);
+    EXPECT_NE(locked.out.find(" : Password sended to drive.\n"), std::string::npos) << locked.out;
+    EXPECT_EQ((locked.out + locked.err + logs.read("eventlog.txt")).find("hunter2"), std::string::npos);
+    CliRun unlocked = cmd({"security", "unlock", "--password", "user123"}, true, true); // the locked drive
+    EXPECT_EQ(unlocked.status, 0) << unlocked.err;
+    EXPECT_NE(unlocked.out.find(" : PWD removing complete.\n"), std::string::npos) << unlocked.out;
+    CliRun wrong = cmd({"security", "unlock", "--password", "nope"}, true, true);
+    EXPECT_EQ(wrong.status, 1);
+    CliRun erase = cmd({"security", "erase"}, true);
+    EXPECT_NE(erase.err.find("every sector of the drive will be erased"), std::string::npos) << erase.err;
+    EXPECT_NE(erase.out.find(" : Starting security ERASE"), std::string::npos) << erase.out;
+    EXPECT_EQ(cmd({"security", "lock", "--master", "--user"}, true).status, 2);
+}

@@ -1,6 +1,7 @@
 #include "app/cli/CliCommands.h"
 
 #include "access/SizeParse.h"
+#include "app/cli/CliDialogs.h"
 #include "sim/LabProfiles.h"
 
 #include <algorithm>
@@ -299,6 +300,45 @@ int runHpa(CliContext& c) {
     return c.app.hostProtectedArea.setMaxSize() ? 0 : 1;
 }
 
+int runSecurity(CliContext& c) {
+    auto what = word(c, 0, {"lock", "unlock", "erase"});
+    if (!what) return 2;
+    const auto& args = c.options.arguments;
+    auto has = [&](const char* f) { return std::find(args.begin(), args.end(), f) != args.end(); };
+    auto& g = c.app.form.standard.security;
+    if (has("--master") && has("--user")) return fail(c, "security: --master and --user exclude each other"), 2;
+    if (has("--high") && has("--max")) return fail(c, "security: --high and --max exclude each other"), 2;
+    auto text = flagValue(c, "--password");
+    auto file = flagValue(c, "--password-file");
+    if (text && file) return fail(c, "security: --password and --password-file exclude each other"), 2;
+    if (c.app.session.accessMode == access::AccessMode::Pio && !preparePio(c)) return 1;
+    // The controls as the user would set them; the password never reaches the log.
+    if (has("--master")) g.PwdTypeGrp.setItemIndex(0, form::Origin::User);
+    if (has("--user")) g.PwdTypeGrp.setItemIndex(1, form::Origin::User);
+    if (has("--high")) g.PwdLevGrp.setItemIndex(0, form::Origin::User);
+    if (has("--max")) g.PwdLevGrp.setItemIndex(1, form::Origin::User);
+    if (text) g.PwdEdit.setText(*text, form::Origin::User);
+    const std::string target = g.PwdTypeGrp.itemIndex() == 0 ? "Master" : "User";
+    c.err << "korvane-cli: security: " << *what << " with the " << target << " password"
+          << (*what == "erase" ? ": every sector of the drive will be erased" : "") << "\n";
+    if (!confirmedWrite(c, *what == "erase" ? "the security erase" : "changing the drive's security")) return 1;
+    if (file) {
+        auto& dialogs = static_cast<CliDialogs&>(c.app.env.dialogs);
+        dialogs.nextFile = *file;
+        g.FilePwdBtn.click();
+        if (g.PwdEdit.text().rfind("file: ", 0) != 0) return 1;
+    }
+    auto& sm = c.app.securityManager;
+    if (*what == "lock") sm.lock();
+    if (*what == "unlock") sm.unlock();
+    if (*what == "erase") sm.erase();
+    c.app.eventLog.flush();
+    const auto& p = c.app.passport;
+    if (*what == "lock") return p.SecurityEnabled ? 0 : 1;
+    // Unlocked with the password removed, or erased (which removes the user password).
+    return !p.SecurityLocked && !p.SecurityEnabled ? 0 : 1;
+}
+
 // The command's own options: flags, and options that take a value. Anything else after the
 // command is a usage error, global options included (they belong before the command).
 struct CommandOptions {
@@ -327,7 +367,11 @@ const std::map<std::string, Command>& commandTable() {
         {"rpm", {runRpm, true, {}}},
         {"mbr", {runMbr, true, {{"on", "off"}, {}}}},
         {"power", {runPower, true, {}}},
-        {"hpa", {runHpa, true, {{"native", "set", "--temp"}, {}, 1}}}};
+        {"hpa", {runHpa, true, {{"native", "set", "--temp"}, {}, 1}}},
+        {"security",
+         {runSecurity, true,
+          {{"lock", "unlock", "erase", "--master", "--user", "--high", "--max", "--enhanced"},
+           {"--password", "--password-file"}}}}};
     return commands;
 }
 

@@ -23,8 +23,12 @@ public:
         if (buttons == form::MessageButtons::YesNo) return yes ? form::Answer::Yes : form::Answer::No;
         return yes ? form::Answer::Ok : form::Answer::Cancel;
     }
+    // A file a command was given, answered to the next file dialog only.
+    std::optional<std::string> nextFile;
     std::optional<std::string> openFile(const std::string&, const std::string&, const std::string&) override {
-        return std::nullopt;
+        auto file = nextFile;
+        nextFile.reset();
+        return file;
     }
     std::optional<std::string> saveFile(const std::string&, const std::string&, int, const std::string&,
                                         const std::string&) override {
