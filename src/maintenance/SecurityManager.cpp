@@ -65,6 +65,11 @@ void SecurityManager::updateGroupState() {
 
 void SecurityManager::pause(uint32_t ms) { c_.clock.sleepMs(ms); }
 
+void SecurityManager::settle(uint32_t ms) {
+    if (c_.ui.isUiThread()) c_.ui.processEvents();
+    pause(ms);
+}
+
 bool SecurityManager::refreshPassport() { return c_.passportReader.readPassport(false, true); }
 
 bool SecurityManager::confirm(const std::string& text) {
@@ -183,8 +188,7 @@ void SecurityManager::lock() {
     c_.commands.clearBreak();
     auto bracket = c_.commands.bracket();
     if (!refreshPassport()) return;
-    if (c_.ui.isUiThread()) c_.ui.processEvents();
-    pause(500);
+    settle(500);
     if (c_.session.accessMode == AccessMode::Pio) {
         switch (sendPio(SetPassword)) {
         case Sent::CommandFailed: return lockFailure();
@@ -219,8 +223,7 @@ void SecurityManager::unlockFailure(bool wasEnabled) {
     refreshPassport();
     if (wasEnabled && !p.SecurityEnabled && p.UsbMode && !p.ScsiPassport && c_.russian.checked())
         c_.log("Странно, накопителем была выдана ошибка, но пароля больше нет", 0, 3);
-    if (c_.ui.isUiThread()) c_.ui.processEvents();
-    pause(500);
+    settle(500);
 }
 
 void SecurityManager::unlock() {
@@ -229,8 +232,7 @@ void SecurityManager::unlock() {
     c_.commands.clearBreak();
     auto bracket = c_.commands.bracket();
     if (!refreshPassport()) return;
-    if (c_.ui.isUiThread()) c_.ui.processEvents();
-    pause(300);
+    settle(300);
     const bool wasEnabled = c_.passport.SecurityEnabled;
     if (c_.passport.SecurityLevelMax && c_.group.PwdTypeGrp.itemIndex() == 0) {
         if (confirm("Security level = MAXIMUM\r\nNeed security erase. User data will be lost!")) eraseProcedure();
@@ -269,8 +271,7 @@ void SecurityManager::unlock() {
     if (!sendUsb(Disable)) return unlockFailure(wasEnabled);
     c_.log("PWD removing complete", 1, 3);
     refreshPassport();
-    if (c_.ui.isUiThread()) c_.ui.processEvents();
-    pause(300);
+    settle(300);
 }
 
 // ------------------------------------------------------------------------------------------

@@ -60,6 +60,8 @@ private:
     bool sendUsb(uint8_t command);
     bool refreshPassport();
     void pause(uint32_t ms);
+    // Lets pending window messages run, then pauses.
+    void settle(uint32_t ms);
     void lockFailure();
     void unlockFailure(bool wasEnabled);
     void eraseProcedure();

@@ -13,13 +13,7 @@ namespace {
 struct Control : ::testing::Test {
     TestApp t;
     shell::App& app = *t.app;
-    Control() {
-        app.settings.loadSettings();
-        app.session.ntFamily = true;
-        app.session.portDriverReady = true;
-        app.clockControls.recomputeTimeouts();
-        t.usePio(0x170, 0x376); // the secondary master
-    }
+    Control() { t.startPio(0x170, 0x376); } // the secondary master
     void useSlave() { t.usePio(0x170, 0x376, true); }
     sim::AtaDevice& drive(bool slave = false) { return t.drive(0x170, slave); }
     void useApi(uint8_t number) {

@@ -16,11 +16,7 @@ struct Hpa : ::testing::Test {
     form::HpaGroup& g = app.form.standard.hpa;
     static constexpr int64_t kNative = 40031712; // the secondary master
     Hpa() {
-        app.settings.loadSettings();
-        app.session.ntFamily = true;
-        app.session.portDriverReady = true;
-        app.clockControls.recomputeTimeouts();
-        t.usePio(0x170, 0x376);
+        t.startPio(0x170, 0x376);
         EXPECT_TRUE(app.passportReader.readPassport(true, true));
     }
     sim::AtaDevice& drive() { return t.drive(0x170); }

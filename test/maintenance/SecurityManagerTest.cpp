@@ -16,13 +16,7 @@ struct Security : ::testing::Test {
     TestApp t;
     shell::App& app = *t.app;
     form::SecurityGroup& g = app.form.standard.security;
-    Security() {
-        app.settings.loadSettings();
-        app.session.ntFamily = true;
-        app.session.portDriverReady = true;
-        app.clockControls.recomputeTimeouts();
-        t.usePio(0xD400, 0xD802);
-    }
+    Security() { t.startPio(0xD400, 0xD802); }
     void useLocked() { t.usePio(0xD400, 0xD802, true); }
     sim::AtaDevice& ssd() { return t.drive(0xD400); }
     sim::AtaDevice& locked() { return t.drive(0xD400, true); }

@@ -53,17 +53,6 @@ void checkAll(DiskHandle& h, uint64_t sectors, const std::string& backEnd, bool 
         EXPECT_EQ(f.op(h, sectors), readOnly && f.writes ? syserr::WriteProtect : f.expected) << backEnd << ": " << f.name;
 }
 
-std::string runShell(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen((command + " 2>/dev/null").c_str(), "r")) {
-        char buf[256];
-        while (fgets(buf, sizeof buf, p)) out += buf;
-        if (pclose(p) != 0) return {};
-    }
-    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
-    return out;
-}
-
 } // namespace
 
 TEST(DiskFaults, TheLabAndTheHostGiveTheSameCodeForTheSameFault) {
@@ -81,11 +70,11 @@ TEST(DiskFaults, TheLabAndTheHostGiveTheSameCodeForTheSameFault) {
     ASSERT_NE(file, nullptr);
     checkAll(*file, (8ull << 20) / 512, "image file");
 
-    std::string loop = runShell("losetup -r -f --show " + image);
+    std::string loop = testsupport::runShell("losetup -r -f --show " + image);
     if (loop.empty()) GTEST_SKIP() << "no loop devices here: the block-device column is not checked";
     struct Detach {
         std::string dev;
-        ~Detach() { runShell("losetup -d " + dev); }
+        ~Detach() { testsupport::runShell("losetup -d " + dev); }
     } detach{loop};
     auto device = HostDiskDevices::openPath(loop, err);
     ASSERT_NE(device, nullptr);

@@ -23,17 +23,6 @@ std::string makeImage(TempDir& dir, const std::string& name) {
     return path;
 }
 
-std::string run(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen((command + " 2>/dev/null").c_str(), "r")) {
-        char buf[256];
-        while (fgets(buf, sizeof buf, p)) out += buf;
-        if (pclose(p) != 0) return {};
-    }
-    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
-    return out;
-}
-
 void checkTransfersAndLimits(DiskHandle& h) {
     // 4096-aligned memory (as the transfer buffer is) and an unaligned buffer both work.
     alignas(4096) static uint8_t aligned[4096];
@@ -118,11 +107,11 @@ TEST(HostDiskDevices, ImageFileTransfersGeometryAndNoPassThrough) {
 TEST(HostDiskDevices, LoopDeviceLikeARealDisk) {
     TempDir dir;
     std::string image = makeImage(dir, "loop.img");
-    std::string device = run("losetup -f --show " + image);
+    std::string device = korvane::testsupport::runShell("losetup -f --show " + image);
     if (device.empty()) GTEST_SKIP() << "loop devices cannot be attached here (needs root and the loop driver)";
     struct Detach {
         std::string dev;
-        ~Detach() { run("losetup -d " + dev); }
+        ~Detach() { korvane::testsupport::runShell("losetup -d " + dev); }
     } detach{device};
     uint32_t err = 0;
     auto h = HostDiskDevices::openPath(device, err);

@@ -1,6 +1,7 @@
 #include "TestApp.h"
 
 #include <atomic>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -52,6 +53,25 @@ void TestApp::usePio(uint16_t base, uint16_t alt, bool slave) {
 }
 
 TestApp::~TestApp() { app.reset(); }
+
+void TestApp::startPio(uint16_t base, uint16_t alt, bool slave) {
+    app->settings.loadSettings();
+    app->session.ntFamily = true;
+    app->session.portDriverReady = true;
+    app->clockControls.recomputeTimeouts();
+    usePio(base, alt, slave);
+}
+
+std::string runShell(const std::string& command) {
+    std::string out;
+    if (FILE* p = popen((command + " 2>/dev/null").c_str(), "r")) {
+        char buf[256];
+        while (fgets(buf, sizeof buf, p)) out += buf;
+        if (pclose(p) != 0) return {};
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+    return out;
+}
 
 std::vector<std::string> TestApp::messages() const {
     std::vector<std::string> out;

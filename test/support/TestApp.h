@@ -16,6 +16,9 @@
 
 namespace korvane::testsupport {
 
+// Runs a shell command; its standard output without the final line break, or "" when it failed.
+std::string runShell(const std::string& command);
+
 // A fresh temporary directory, removed with the object.
 class TempDir {
 public:
@@ -55,6 +58,9 @@ struct TestApp {
 
     // PIO on a lab channel, as device selection would set it (ports, status port, device bit).
     void usePio(uint16_t base, uint16_t alt, bool slave = false);
+    // Settings read, rights and port access granted, the time-outs computed, then usePio: the
+    // state a started window is in when a drive command is pressed.
+    void startPio(uint16_t base, uint16_t alt, bool slave = false);
     sim::AtaDevice& drive(uint16_t base, bool slave = false) { return *lab->channelAt(base)->device(slave ? 1 : 0); }
 };
 
