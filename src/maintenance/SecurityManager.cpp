@@ -81,13 +81,13 @@ bool SecurityManager::confirm(const std::string& text) {
 // The block
 // ------------------------------------------------------------------------------------------
 
-bool SecurityManager::buildBlock() {
+bool SecurityManager::buildBlock(bool forErase) {
     auto& g = c_.group;
     uint8_t* block = c_.session.buffers.sectorBytes();
     std::memset(block, 0, 512);
     const bool master = g.PwdTypeGrp.itemIndex() == 0;
     const bool maximum = g.PwdLevGrp.itemIndex() == 1;
-    block[0] = master ? 0x01 : 0x00;
+    block[0] = uint8_t((master ? 0x01 : 0x00) | (forErase && enhancedErase ? 0x02 : 0x00));
     block[1] = maximum ? 0x01 : 0x00;
     const std::string type = master ? ". Type: MASTER" : std::string(". Type: USER, level: ") + (maximum ? "MAXIMUM" : "HIGH");
     const std::string text = g.PwdEdit.text();
@@ -299,7 +299,7 @@ void SecurityManager::eraseProcedure() {
         return failed();
     }
     if (c_.pio.waitNotBusy() == -1 || !c_.pio.waitDataRequest()) return failed();
-    if (!buildBlock()) {
+    if (!buildBlock(true)) {
         c_.log("Password not send!", 0, 4);
         c_.pio.softReset();
         refreshPassport();

@@ -46,12 +46,15 @@ public:
     void unlock();
     void erase();
     // The 512-byte block of SET PASSWORD, UNLOCK, DISABLE PASSWORD and ERASE UNIT in sectorBuffer.
-    bool buildBlock();
+    bool buildBlock(bool forErase = false);
     void choosePasswordFile();
     // The group's state for the current mode and passport.
     void updateGroupState();
 
     static constexpr const char* kEraseMasterPassword = "brix";
+    // The erase in its enhanced mode (control word bit 1 of ERASE UNIT); the window has no switch
+    // for it, the command line's --enhanced sets it.
+    bool enhancedErase = false;
 
 private:
     enum : uint8_t { SetPassword = 0xF1, Unlock = 0xF2, ErasePrepare = 0xF3, EraseUnit = 0xF4, Disable = 0xF6 };

@@ -49,6 +49,13 @@ TEST_F(Security, TheBlockCarriesTheControlWordAndThePassword) {
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(b + 2), 3), "abc");
         EXPECT_TRUE(std::all_of(b + 5, b + 512, [](uint8_t v) { return v == 0; }));
     }
+    password("abc", 0, 1);
+    app.securityManager.enhancedErase = true;
+    ASSERT_TRUE(app.securityManager.buildBlock(true));
+    EXPECT_EQ(app.session.buffers.sectorBytes()[0], 0x03) << "Master, enhanced erase";
+    ASSERT_TRUE(app.securityManager.buildBlock());
+    EXPECT_EQ(app.session.buffers.sectorBytes()[0], 0x01) << "only the erase block carries the mode";
+    app.securityManager.enhancedErase = false;
     t.dir.write("short.pwd", std::string(31, 'x'));
     t.dir.write("long.pwd", std::string(32, 'k') + "TAILTAIL");
     t.dialogs.fileNames.push_back(t.dir.file("short.pwd")); // "F" checks the length at once
@@ -148,4 +155,22 @@ TEST_F(Security, EraseIsRefusedInUsbModeAndUnderTheNonDestructiveSetting) {
     app.session.apiDeviceNumber = 5; // the USB bridge
     app.securityManager.erase();
     EXPECT_EQ(t.lastMessage(), "Sorry... Security Erase disabled on USB-mode!");
+}
+
+TEST_F(Security, InUsbModeTheLockGoesThroughSatAfterTheWarning) {
+    app.session.accessMode = access::AccessMode::Api;
+    app.session.apiDeviceNumber = 5; // the USB bridge
+    ASSERT_TRUE(app.passportReader.readPassport(true, true));
+    ASSERT_TRUE(app.passport.UsbMode);
+    EXPECT_EQ(g.SecurityBox.caption(), " Security manager: USB-mode ");
+    auto& disk = *t.lab->disks()[5].device;
+    password("usbpw");
+    app.securityManager.lock(); // no answer queued: the warning is refused
+    ASSERT_FALSE(t.dialogs.shown.empty());
+    EXPECT_EQ(t.dialogs.shown.back().text.find("You want to set a hardware password to drive!") != std::string::npos, true);
+    EXPECT_FALSE(disk.security().enabled()) << "No sets nothing";
+    t.dialogs.answers.push_back(form::Answer::Yes);
+    app.securityManager.lock();
+    EXPECT_TRUE(logged("Password sended to drive."));
+    EXPECT_TRUE(disk.security().enabled());
 }

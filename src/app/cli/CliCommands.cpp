@@ -329,6 +329,7 @@ int runSecurity(CliContext& c) {
         if (g.PwdEdit.text().rfind("file: ", 0) != 0) return 1;
     }
     auto& sm = c.app.securityManager;
+    sm.enhancedErase = has("--enhanced");
     if (*what == "lock") sm.lock();
     if (*what == "unlock") sm.unlock();
     if (*what == "erase") sm.erase();
