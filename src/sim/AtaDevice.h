@@ -63,6 +63,11 @@ public:
     SectorStore& store() { return store_; }
     SmartModel& smart() { return smart_; }
     SecurityModel& security() { return security_; }
+
+    // The state a drive keeps between runs of a lab kept on disk (sizes, security, SMART, defect
+    // lists, power), as lines of text; restoring it ends with a power cycle, as a restart would.
+    std::string keptState() const;
+    bool restoreKeptState(const std::string& text, std::string& error);
     platform::IdentifyBlock identify() const;
     uint64_t currentMax() const { return currentMax_; }
     uint64_t nativeMax() const { return profile_.nativeSectors; }

@@ -14,12 +14,24 @@ SectorStore::~SectorStore() {
 }
 
 bool SectorStore::attachImage(const std::string& path) {
+    const bool existed = access(path.c_str(), F_OK) == 0;
     int fd = open(path.c_str(), O_RDWR | O_CREAT, 0644);
     if (fd < 0) return false;
     if (ftruncate(fd, off_t(sectors_ * sectorSize_)) != 0) {
         close(fd);
         return false;
     }
+    // A new image starts with what the store already holds (a lab drive's built contents).
+    if (!existed)
+        for (auto& [chunk, data] : chunks_) {
+            const size_t bytes = size_t(kChunkSectors) * sectorSize_;
+            const off_t at = off_t(chunk * kChunkSectors * sectorSize_);
+            const size_t n = std::min<uint64_t>(bytes, (sectors_ - chunk * kChunkSectors) * sectorSize_);
+            if (pwrite(fd, data.get(), n, at) != ssize_t(n)) {
+                close(fd);
+                return false;
+            }
+        }
     if (imageFd_ >= 0) close(imageFd_);
     imageFd_ = fd;
     chunks_.clear();

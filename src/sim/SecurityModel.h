@@ -23,6 +23,18 @@ public:
     bool countExpired() const { return attemptsLeft_ == 0; }
     bool levelMax() const { return levelMax_; }
     int attemptsLeft() const { return attemptsLeft_; }
+    // What survives a power cycle, for a lab kept between runs.
+    struct Kept {
+        bool enabled = false, levelMax = false;
+        Password user{}, master{};
+    };
+    Kept kept() const { return {enabled_, levelMax_, user_, master_}; }
+    void restore(const Kept& k) {
+        enabled_ = k.enabled && supported_;
+        levelMax_ = k.levelMax;
+        user_ = k.user;
+        master_ = k.master;
+    }
     // IDENTIFY word 128.
     uint16_t identifyWord() const;
 

@@ -39,6 +39,9 @@ public:
     void setTemperature(int celsius);
 
     const SmartAttributeSpec* attribute(uint8_t id) const;
+    // Every attribute as it stands (a lab kept between runs saves and restores them).
+    std::vector<SmartAttributeSpec>& attributes() { return attrs_; }
+    const std::vector<SmartAttributeSpec>& attributes() const { return attrs_; }
     uint64_t raw(uint8_t id) const;
 
 private:

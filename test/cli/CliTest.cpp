@@ -346,3 +346,28 @@ TEST(CliRunner, SecurityCommandsNeedYesAndNeverPrintThePassword) {
     EXPECT_NE(erase.out.find(" : Starting security ERASE"), std::string::npos) << erase.out;
     EXPECT_EQ(cmd({"security", "lock", "--master", "--user"}, true).status, 2);
 }
+
+TEST(CliRunner, AKeptLabRemembersWhatTheLastRunDidToItsDrives) {
+    korvane::testsupport::TempDir dir;
+    auto cmd = [&](std::vector<std::string> words, const std::string& channel = "secondary") {
+        std::vector<std::string> args = {"--ini", "/nonexistent/krv40.ini", "--logs", dir.path(), "--sim-state",
+                                         dir.path() + "lab", "--pio", channel};
+        args.insert(args.end(), words.begin(), words.end());
+        return run(args);
+    };
+    ASSERT_EQ(cmd({"--yes", "hpa", "set", "50%"}).status, 0);
+    CliRun after = cmd({"passport"});
+    EXPECT_NE(after.out.find("Disk size: 20015856 LBAs"), std::string::npos) << after.out;
+    ASSERT_EQ(cmd({"--yes", "security", "lock", "--user", "--password", "x"}, "custom:D400:D802").status, 0);
+    EXPECT_NE(cmd({"passport"}, "custom:D400:D802").out.find("Locked"), std::string::npos);
+    ASSERT_EQ(cmd({"--yes", "security", "unlock", "--password", "x"}, "custom:D400:D802").status, 0);
+    EXPECT_EQ(cmd({"passport"}, "custom:D400:D802").out.find("Locked"), std::string::npos);
+    // Without the folder each run starts from the profile.
+    CliRun fresh = run({"--ini", "/nonexistent/krv40.ini", "--logs", dir.path(), "--pio", "secondary", "passport"});
+    EXPECT_NE(fresh.out.find("Disk size: 40031712 LBAs"), std::string::npos);
+    dir.write("lab/lab-state.txt", "korvane lab state 99\n");
+    CliRun refused = cmd({"passport"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("another version or damaged"), std::string::npos) << refused.err;
+    EXPECT_EQ(run({"--host", "--sim-state", dir.path(), "devices"}).status, 2);
+}

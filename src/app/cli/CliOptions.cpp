@@ -37,7 +37,7 @@ bool validPio(const std::string& v) {
 } // namespace
 
 bool isGlobalOption(const std::string& a) {
-    static const std::array<const char*, 16> globals = {"--sim",  "--host", "--device",        "--api",
+    static const std::array<const char*, 17> globals = {"--sim-state", "--sim",  "--host", "--device",        "--api",
                                                         "--pio",  "--slave", "--lba48",        "--no-alt-status",
                                                         "--ini",  "--logs", "--yes",           "--no",
                                                         "--quiet", "--save-settings", "--help", "--version"};
@@ -86,6 +86,9 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
             o.lba48 = true;
         } else if (a == "--no-alt-status") {
             o.noAltStatus = true;
+        } else if (a == "--sim-state") {
+            if (!needValue(value)) return {std::nullopt, "--sim-state needs a directory"};
+            o.simStateDir = value;
         } else if (a == "--ini") {
             if (!needValue(value)) return {std::nullopt, "--ini needs a file"};
             o.iniFile = value;
@@ -113,6 +116,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     }
     if (hostChosen && simChosen) return {std::nullopt, "--sim and --host (or --device) exclude each other"};
     if (o.api && o.pio) return {std::nullopt, "--api and --pio exclude each other"};
+    if (hostChosen && o.simStateDir) return {std::nullopt, "--sim-state keeps a simulated lab: not with --host or --device"};
     o.machine = hostChosen ? CliOptions::Machine::Host : CliOptions::Machine::Sim;
     if (o.command.empty() && !o.help && !o.version) return {std::nullopt, "no command given"};
     return {o, {}};
@@ -126,6 +130,7 @@ Korvane tests, repairs and benchmarks one hard disk or SSD at a time. Without --
 
 Global options:
   --sim[=PROFILE]        use the simulated lab (the default)
+  --sim-state DIR        keep the lab's drives (media and state) in DIR between runs
   --host                 use this machine's drives and ports (needs root)
   --device PATH          add an image file or block device as the next physical drive
   --api N | --api L:     API mode on physical drive N or logical drive L

@@ -17,6 +17,7 @@ struct CliOptions {
     bool lba48 = false;
     bool noAltStatus = false;
     std::optional<std::string> iniFile;
+    std::optional<std::string> simStateDir; // the lab kept in this folder between runs
     std::optional<std::string> logsDir;
     std::optional<bool> answer;           // --yes / --no
     bool quiet = false;

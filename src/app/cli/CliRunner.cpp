@@ -13,6 +13,7 @@
 #include "platform/sim/SimPortIo.h"
 #include "shell/App.h"
 #include "sim/LabProfiles.h"
+#include "sim/LabStateStore.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -75,6 +76,14 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         }
     }
 
+    if (lab && o.simStateDir) {
+        std::string error;
+        if (!sim::LabStateStore::open(*lab, *o.simStateDir, error)) {
+            err << "korvane-cli: " << error << "\n";
+            return 1;
+        }
+    }
+
     platform::HostClock clock;
     platform::HostSystemFacts hostFacts;
     platform::LabSystemFacts labFacts(hostFacts);
@@ -121,6 +130,13 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
     app.startUp.onClose();
     app.eventLog.flush();
+    if (lab && o.simStateDir) {
+        std::string error;
+        if (!sim::LabStateStore::save(*lab, *o.simStateDir, error)) {
+            err << "korvane-cli: " << error << "\n";
+            status = status == 0 ? 1 : status;
+        }
+    }
     // Closing the window saves the settings; the command line does so only when asked.
     if (o.saveSettings && !app.settings.saveSettings()) {
         err << "korvane-cli: the settings file " << app.env.paths.iniPath << " could not be written\n";

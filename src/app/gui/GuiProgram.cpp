@@ -1,5 +1,7 @@
 #include "app/gui/GuiProgram.h"
 
+#include "sim/LabStateStore.h"
+
 #include <QApplication>
 #include <algorithm>
 #include <filesystem>
@@ -12,6 +14,7 @@ std::string guiUsage() {
            "  --host            this machine's drives and ports (needs root)\n"
            "  --device PATH     an image file or block device as the next physical drive (implies --host)\n"
            "  --ini FILE        the settings file (default: krv40.ini beside the program)\n"
+           "  --sim-state DIR   keep the lab's drives (media and state) in DIR between runs\n"
            "  --screenshot DIR  start up, read the passport, write each page to DIR/page-N.png, exit\n";
 }
 
@@ -37,6 +40,10 @@ std::optional<GuiOptions> parseGuiOptions(const std::vector<std::string>& args, 
             auto v = value("--ini");
             if (!v) return std::nullopt;
             o.iniFile = *v;
+        } else if (a == "--sim-state") {
+            auto v = value("--sim-state");
+            if (!v) return std::nullopt;
+            o.simStateDir = *v;
         } else if (a == "--screenshot") {
             auto v = value("--screenshot");
             if (!v) return std::nullopt;
@@ -48,6 +55,10 @@ std::optional<GuiOptions> parseGuiOptions(const std::vector<std::string>& args, 
     }
     auto profiles = sim::labProfiles();
     bool known = std::any_of(profiles.begin(), profiles.end(), [&](const auto& p) { return p.name == o.simProfile; });
+    if (o.host && o.simStateDir) {
+        error = "--sim-state keeps a simulated lab: it does not go with --host or --device";
+        return std::nullopt;
+    }
     if (!o.host && !known) {
         error = "unknown lab profile '" + o.simProfile + "'";
         return std::nullopt;
@@ -57,6 +68,11 @@ std::optional<GuiOptions> parseGuiOptions(const std::vector<std::string>& args, 
 
 GuiProgram::GuiProgram(const GuiOptions& o) {
     if (!o.host) lab_ = sim::buildLab(o.simProfile, labTime_);
+    std::string labStateError;
+    if (lab_ && o.simStateDir) {
+        if (sim::LabStateStore::open(*lab_, *o.simStateDir, labStateError))
+            keptLabDir_ = o.simStateDir;
+    }
     machine_ = std::make_unique<Machine>(lab_.get(), o.devices);
     platform::SystemFacts& facts = lab_ ? static_cast<platform::SystemFacts&>(labFacts_) : hostFacts_;
     shell::AppPaths paths = shell::AppPaths::resolve(facts);
@@ -69,9 +85,12 @@ GuiProgram::GuiProgram(const GuiOptions& o) {
     app_->startUp.startUp();
     // The lab is never mistaken for a real machine.
     if (lab_) app_->form.setCaption(app_->form.caption() + " [simulated lab: " + lab_->profileName + "]");
+    if (!labStateError.empty()) app_->logEvent(labStateError + "; the lab starts as built and is not kept", 0, 4);
 }
 
 GuiProgram::~GuiProgram() {
+    std::string error;
+    if (lab_ && keptLabDir_) sim::LabStateStore::save(*lab_, *keptLabDir_, error);
     ui_.shutdown();
     window_.reset();
     app_.reset();

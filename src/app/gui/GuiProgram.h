@@ -22,6 +22,7 @@ struct GuiOptions {
     std::vector<std::string> devices;
     std::optional<std::string> iniFile;
     std::optional<std::string> screenshotDir;
+    std::optional<std::string> simStateDir; // the lab kept in this folder between runs
     bool help = false;
 };
 
@@ -46,6 +47,7 @@ public:
 private:
     sim::RealLabTime labTime_;
     std::unique_ptr<sim::Lab> lab_;
+    std::optional<std::string> keptLabDir_; // where the lab's state is saved at the end
     platform::HostClock clock_;
     platform::HostSystemFacts hostFacts_;
     platform::LabSystemFacts labFacts_{hostFacts_};
