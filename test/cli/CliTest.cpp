@@ -355,10 +355,10 @@ TEST(CliRunner, AKeptLabRemembersWhatTheLastRunDidToItsDrives) {
         args.insert(args.end(), words.begin(), words.end());
         return run(args);
     };
-    ASSERT_EQ(cmd({"--yes", "hpa", "set", "50%"}).status, 0);
+    ASSERT_EQ(cmd({"hpa", "set", "50%", "--yes"}).status, 0) << "a writing command takes --yes after its name too";
     CliRun after = cmd({"passport"});
     EXPECT_NE(after.out.find("Disk size: 20015856 LBAs"), std::string::npos) << after.out;
-    ASSERT_EQ(cmd({"--yes", "security", "lock", "--user", "--password", "x"}, "custom:D400:D802").status, 0);
+    ASSERT_EQ(cmd({"security", "lock", "--user", "--password", "x", "--yes"}, "custom:D400:D802").status, 0);
     EXPECT_NE(cmd({"passport"}, "custom:D400:D802").out.find("Locked"), std::string::npos);
     ASSERT_EQ(cmd({"--yes", "security", "unlock", "--password", "x"}, "custom:D400:D802").status, 0);
     EXPECT_EQ(cmd({"passport"}, "custom:D400:D802").out.find("Locked"), std::string::npos);

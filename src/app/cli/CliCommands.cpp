@@ -366,17 +366,35 @@ const std::map<std::string, Command>& commandTable() {
         {"recall", {runRecall, true, {}}},
         {"cache", {runCache, true, {{"write", "read", "on", "off"}, {}}}},
         {"rpm", {runRpm, true, {}}},
-        {"mbr", {runMbr, true, {{"on", "off"}, {}}}},
+        {"mbr", {runMbr, true, {{"on", "off", "--yes", "--no"}, {}}}},
         {"power", {runPower, true, {}}},
-        {"hpa", {runHpa, true, {{"native", "set", "--temp"}, {}, 1}}},
+        {"hpa", {runHpa, true, {{"native", "set", "--temp", "--yes", "--no"}, {}, 1}}},
         {"security",
          {runSecurity, true,
-          {{"lock", "unlock", "erase", "--master", "--user", "--high", "--max", "--enhanced"},
+          {{"lock", "unlock", "erase", "--master", "--user", "--high", "--max", "--enhanced", "--yes", "--no"},
            {"--password", "--password-file"}}}}};
     return commands;
 }
 
 } // namespace
+
+bool takeCommandAnswer(CliOptions& o, std::string& error) {
+    auto it = commandTable().find(o.command);
+    if (it == commandTable().end()) return true;
+    const auto& flags = it->second.options.flags;
+    if (std::find(flags.begin(), flags.end(), "--yes") == flags.end()) return true;
+    for (auto a = o.arguments.begin(); a != o.arguments.end();) {
+        if (*a != "--yes" && *a != "--no") {
+            ++a;
+            continue;
+        }
+        const bool yes = *a == "--yes";
+        if (o.answer && *o.answer != yes) return error = "--yes and --no exclude each other", false;
+        o.answer = yes;
+        a = o.arguments.erase(a);
+    }
+    return true;
+}
 
 bool commandArgumentsValid(const CliOptions& o, std::ostream& err) {
     auto it = commandTable().find(o.command);

@@ -16,6 +16,9 @@ struct CliContext {
     std::ostream& err;
 };
 
+// A command that writes takes --yes or --no after its name too: they become the answer to its
+// confirmations. False, with the reason, when both are given.
+bool takeCommandAnswer(CliOptions& options, std::string& error);
 // The command's own options checked before anything starts; false (with a message) on a usage error.
 bool commandArgumentsValid(const CliOptions& options, std::ostream& err);
 // Runs the command; nullopt when the command is not built in this version.

@@ -61,6 +61,11 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         return 0;
     }
 
+    std::string answerError;
+    if (!takeCommandAnswer(o, answerError)) {
+        err << "korvane-cli: " << answerError << "\nTry 'korvane-cli --help'.\n";
+        return 2;
+    }
     if (!commandArgumentsValid(o, err)) {
         err << "Try 'korvane-cli --help'.\n";
         return 2;
