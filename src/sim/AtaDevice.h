@@ -65,7 +65,7 @@ public:
     SecurityModel& security() { return security_; }
 
     // The state a drive keeps between runs of a lab kept on disk (sizes, security, SMART, defect
-    // lists, power), as lines of text; restoring it ends with a power cycle, as a restart would.
+    // lists), as lines of text; restoring it ends with a power cycle, as a restart would.
     std::string keptState() const;
     bool restoreKeptState(const std::string& text, std::string& error);
     platform::IdentifyBlock identify() const;

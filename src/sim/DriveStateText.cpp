@@ -59,7 +59,6 @@ std::string AtaDevice::keptState() const {
     out << "currentMax=" << currentMax_ << "\n"
         << "permanentMax=" << permanentMax_ << "\n"
         << "volatileMax=" << (volatileMax_ ? 1 : 0) << "\n"
-        << "powered=" << (powered_ ? 1 : 0) << "\n"
         << "reallocated=" << reallocated_ << "\n"
         << "unreadable=" << list(unreadable_) << "\n"
         << "pending=" << list(pending_) << "\n"
@@ -86,14 +85,14 @@ bool AtaDevice::restoreKeptState(const std::string& text, std::string& error) {
         else
             v[key] = value;
     }
-    uint64_t current, permanent, vol, powered, reallocated;
+    uint64_t current, permanent, vol, reallocated;
     std::set<uint64_t> unreadable, pending;
     SecurityModel::Kept sec;
-    for (const char* key : {"currentMax", "permanentMax", "volatileMax", "powered", "reallocated", "unreadable",
+    for (const char* key : {"currentMax", "permanentMax", "volatileMax", "reallocated", "unreadable",
                             "pending", "security", "user", "master", "smart"})
         if (!v.count(key)) return error = std::string("no ") + key, false;
     if (!number(v["currentMax"], current) || !number(v["permanentMax"], permanent) || !number(v["volatileMax"], vol) ||
-        !number(v["powered"], powered) || !number(v["reallocated"], reallocated) ||
+        !number(v["reallocated"], reallocated) ||
         !parseList(v["unreadable"], unreadable) || !parseList(v["pending"], pending) || !unhex(v["user"], sec.user) ||
         !unhex(v["master"], sec.master) || v["security"].size() != 3 || v["smart"].size() != 3)
         return error = "a value that does not read", false;
@@ -127,9 +126,8 @@ bool AtaDevice::restoreKeptState(const std::string& text, std::string& error) {
     smart_.setEnabled(v["smart"][0] == '1');
     smart_.setAutosave(v["smart"][2] == '1');
     smart_.attributes() = std::move(attrs);
-    // The machine was restarted between the runs.
+    // The machine was restarted between the runs: the drive comes up powered, as its adaptor does.
     powerCycle();
-    powered_ = powered != 0;
     return true;
 }
 

@@ -94,7 +94,8 @@ DriveProfile legacyPataHdd() {
     p.aam = true;
     p.aamValue = 0xFE;
     p.aamRecommended = 0x80;
-    p.security = false;
+    p.security = true; // ATA-5 drives of its day had the security feature set
+    p.eraseMinutes = 40;
     p.hpa = true;
     p.sata = false;
     p.rotationRate = 0; // not reported by drives of that age

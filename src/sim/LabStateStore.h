@@ -6,7 +6,7 @@
 namespace korvane::sim {
 
 // A lab kept in a folder between runs: each drive's media as a sparse image file and its state
-// (sizes, security, SMART, defects, power) in one text file of a known version. A file of
+// (sizes, security, SMART, defects) in one text file of a known version. A file of
 // another version, of another lab, or damaged is refused whole: the lab then stays as built.
 class LabStateStore {
 public:
