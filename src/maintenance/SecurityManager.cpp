@@ -311,9 +311,9 @@ void SecurityManager::eraseProcedure() {
     const int minutes = c_.passport.EraseMinutes;
     const std::string time = minutes == 0 ? ", unknown time" : ", ~" + std::to_string(minutes) + " min.";
     error = c_.pio.readErrorIfAny();
-    // A drive that is still busy is erasing; one that is already done without an error has
-    // erased (a fast drive can within the pause): both started it.
-    if (error == 0) {
+    // A drive that is still busy is erasing; one that is ready again without an error has
+    // erased (a fast drive can within the pause): both started it. One that is neither has gone.
+    if (error == 0 && (c_.pio.isBusy() || c_.pio.isReady())) {
         c_.log("Starting security ERASE" + time, 0, 1);
         return;
     }

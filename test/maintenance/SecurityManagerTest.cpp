@@ -174,3 +174,19 @@ TEST_F(Security, InUsbModeTheLockGoesThroughSatAfterTheWarning) {
     EXPECT_TRUE(logged("Password sended to drive."));
     EXPECT_TRUE(disk.security().enabled());
 }
+
+TEST_F(Security, ADriveThatStopsAnsweringMidEraseIsReportedAndNotCountedErased) {
+    ssd().store().clearWriteLog();
+    t.dialogs.answers.push_back(form::Answer::Yes);
+    // The drive takes both passwords, then leaves the bus halfway through the erase block.
+    int blocks = 0;
+    app.passportSubscribers.subscribe([&](const info::DrivePassport& p) {
+        // Armed after the second password: the next passport's 256 words, then 100 of the block.
+        if (p.SecurityLevelMax && ++blocks == 1) ssd().faults.disappearAfterWords = 256 + 100;
+    });
+    app.securityManager.erase();
+    auto m = t.messages();
+    EXPECT_TRUE(std::any_of(m.begin(), m.end(), [](auto& line) { return line.rfind("Error after DISPWD,", 0) == 0; }));
+    EXPECT_FALSE(logged("Starting security ERASE, ~2 min."));
+    EXPECT_TRUE(ssd().store().writes().empty()) << "nothing was erased";
+}

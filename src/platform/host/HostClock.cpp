@@ -48,8 +48,10 @@ SavedPriority HostClock::raisePriority() {
     sched_param top{};
     top.sched_priority = sched_get_priority_max(SCHED_FIFO);
     if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &top) != 0) {
-        // Without real-time rights the best we can do is the lowest nice value allowed.
-        setpriority(PRIO_PROCESS, 0, -20);
+        // Without real-time rights the best we can do is the lowest nice value allowed
+        // (RLIMIT_NICE may permit some way below the current one, not all the way to -20).
+        for (int nice = -20; nice < saved.niceValue; ++nice)
+            if (setpriority(PRIO_PROCESS, 0, nice) == 0) break;
     }
     return saved;
 }
