@@ -45,6 +45,8 @@ struct DrivePassport {
     uint64_t cylinders = 0;
     uint32_t tracksPerCylinder = 0, sectorsPerTrack = 0;
     uint32_t mediaType = 0;
+    // A SCSI passport whose medium gave a size (its geometry then says what it is).
+    bool ScsiMediumKnown = false;
     // The scan's time scale chosen from the interface speed.
     int timingFactor = 5;
 };

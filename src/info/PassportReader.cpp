@@ -256,6 +256,7 @@ bool PassportReader::scsiRoute() {
     auto h = api.openSelected();
     if (!h) return false;
     setRouteCaption("    SCSI  Drive passport:", 0xFEFFE1);
+    p_.ScsiMediumKnown = false;
     p_.LbaSupported = true;
     access::ApiDriveSize g = api.apiGetGeometry(h.get());
     s.bytesPerSector = g.bytesPerSector;
@@ -284,19 +285,14 @@ bool PassportReader::scsiRoute() {
             pp.RemovableLabel.setEnabled(true);
         }
         s.sectorsPerMiB = s.bytesPerSector ? 1048576 / s.bytesPerSector : 2048;
-        auto& box = c_.form.tests.ScBlockSizeBox;
+        // The scan's block size for such a medium follows from the published passport.
+        p_.ScsiMediumKnown = true;
         if (g.sectorsPerTrack == 18) {
             features_ += ", FDD";
-            box.setText("1");
-            c_.form.tests.ErLogBx600.setChecked(false);
         } else if (g.sectorsPerTrack == 32) {
             features_ += ", CD";
-            box.setText("64");
-        } else if (g.sectorsPerTrack == 63) {
-            box.setText("256");
-        } else {
+        } else if (g.sectorsPerTrack != 63) {
             features_ += ", Virtual";
-            box.setText("256");
             pp.VirtualLed.setColour(form::colours::Lime);
             pp.VirtualLabel.setCaption("Virtual");
             pp.VirtualLabel.setEnabled(true);
@@ -348,6 +344,7 @@ void PassportReader::takeIdentity(const DrivePassport& decoded) {
     p_.mediaType = kept.mediaType;
     p_.timingFactor = kept.timingFactor;
     p_.FamilyCode = kept.FamilyCode;
+    p_.ScsiMediumKnown = false;
     if (!p_.AamSupported) p_.AamValue = kept.AamValue;
     if (!p_.ApmSupported) p_.ApmValue = kept.ApmValue;
 }

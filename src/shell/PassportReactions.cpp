@@ -57,6 +57,13 @@ void subscribeSmart(info::PassportSubscribers& s, form::SmartPage& smart) {
 void subscribeScan(info::PassportSubscribers& s, form::TestsPage& tests, const access::DriveSession& session,
                    access::DeviceSelection& selection) {
     s.subscribe([&tests, &session, &selection](const info::DrivePassport& p) {
+        if (p.ScsiPassport && p.ScsiMediumKnown) {
+            // A floppy is scanned a sector at a time and its slow sectors are not worth a line;
+            // a CD in 64-sector blocks; anything else in 256.
+            const uint32_t spt = p.sectorsPerTrack;
+            tests.ScBlockSizeBox.setText(spt == 18 ? "1" : spt == 32 ? "64" : "256");
+            if (spt == 18) tests.ErLogBx600.setChecked(false);
+        }
         if (session.lba48) selection.fillBlockSizeChoices(true);
         // The automatic block size from what the drive is.
         if (!tests.AutoSizeSC.checked() || p.ScsiPassport) return;
