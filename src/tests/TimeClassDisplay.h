@@ -1,0 +1,30 @@
+#pragma once
+#include "access/LogFn.h"
+#include "form/MainForm.h"
+#include "tests/ScanState.h"
+
+namespace korvane::tests {
+
+// The time classes as the Tests page shows them: the five limit labels, the six counters and the
+// optional log line of a slow block.
+class TimeClassDisplay {
+public:
+    TimeClassDisplay(form::TestsPage& page, ScanState& state, access::LogFn log);
+
+    // New limits into the state and the labels.
+    void applyLimits(const ClassLimits& limits);
+    // The direction changed: M follows it, and the last label shows the plain value first.
+    void directionChanged(ScanOrder order);
+    // UI step for a good block: its class, counter, map code and, when its box says so, a line.
+    int classify();
+    // "RS": the counters back to zero.
+    void resetCounters();
+
+private:
+    form::Label& counter(int cls);
+    form::TestsPage& page_;
+    ScanState& state_;
+    access::LogFn log_;
+};
+
+} // namespace korvane::tests
