@@ -1,0 +1,42 @@
+#pragma once
+#include "form/MainForm.h"
+#include "tests/ScanState.h"
+
+#include <cstdint>
+#include <string>
+
+namespace korvane::tests {
+
+// The rate, remaining time, position and percentage of a running scan, refreshed at the
+// throttled intervals: a rate sample after more than N blocks, position and percentage after
+// more than `uiInterval` blocks, so a fast drive costs no more display work than a slow one.
+class ProgressDisplay {
+public:
+    ProgressDisplay(form::TestsPage& page, form::Control& application, ScanState& state);
+
+    struct Clock {
+        uint64_t now;          // counter ticks or milliseconds
+        bool counter;          // the time-stamp counter (else the tick count)
+        uint64_t ticksPerMs;   // of the counter
+    };
+    // A scan starts: the sample time and the counters begin at `clock.now`.
+    void start(const Clock& clock);
+    // UI step after each block.
+    void afterBlock(const Clock& clock, uint32_t sectorsPerMiB);
+    // The end of a scan: "100".
+    void finished();
+
+    static std::string hms(uint64_t seconds);
+
+private:
+    void sampleRate(const Clock& clock);
+    void showPosition(uint32_t sectorsPerMiB);
+
+    form::TestsPage& page_;
+    form::Control& application_;
+    ScanState& state_;
+    uint64_t lastSample_ = 0;
+    uint32_t blocksSinceSample_ = 0, blocksSinceRefresh_ = 0;
+};
+
+} // namespace korvane::tests
