@@ -111,6 +111,14 @@ TEST_F(Control, TheSpindleSpeedOfA7200RpmDriveIsFoundAndEverythingPutBack) {
     EXPECT_EQ(app.form.advanced.rpm.RpmMeter.position(), 0);
 }
 
+TEST_F(Control, TheSpindleSpeedInApiModeTakesTheAtaRoute) {
+    useApi(0); // the primary master, 7200 rpm, as a disk device
+    int rpm = app.driveControl.measureRpm();
+    EXPECT_NEAR(rpm, 7200, 32);
+    EXPECT_TRUE(logged("Disable cache... OK")) << "SET FEATURES through the IDE pass-through";
+    EXPECT_TRUE(apiDisk(0).lookAheadOn()) << "and the look-ahead on again at the end";
+}
+
 TEST_F(Control, TheSpeedMeasurementStopsCleanlyOnAReadErrorAndOnADriveThatRefusesTheLookAhead) {
     useSlave();
     for (uint64_t lba = 1; lba < 2000; ++lba) drive(true).makeUnreadable(lba);
