@@ -20,8 +20,8 @@ std::string hex2(uint8_t v) {
 } // namespace
 
 PioProtocol::PioProtocol(platform::PortIo& ports, DriveSession& session, Timing& timing, form::UiThread& ui,
-                         form::MainForm& form, LogFn log)
-    : ports_(ports), session_(session), timing_(timing), ui_(ui), form_(form), log_(std::move(log)) {}
+                         Panels panels, LogFn log)
+    : ports_(ports), session_(session), timing_(timing), ui_(ui), panels_(panels), log_(std::move(log)) {}
 
 void PioProtocol::processEvents() {
     if (ui_.isUiThread()) ui_.processEvents();
@@ -271,7 +271,7 @@ void PioProtocol::pioWriteWords(const uint16_t* words, size_t count) {
 void PioProtocol::updateStatusPanel() {
     // A worker's waits leave the panel to the UI thread's indicator timer.
     if (!ui_.isUiThread()) return;
-    auto& reg = form_.registers;
+    auto& reg = panels_.registers;
     uint8_t s = ports_.inb(session_.pioAltPort);
     auto lamp = [&](size_t i, bool on, form::Colour colour) {
         reg.status[i].shape.setColour(on ? colour : form::colours::Black);
@@ -310,22 +310,22 @@ void PioProtocol::updateStatusPanel() {
 
 void PioProtocol::dimStatusPanel() {
     if (!ui_.isUiThread()) return;
-    for (auto& l : form_.registers.status) {
+    for (auto& l : panels_.registers.status) {
         l.shape.setColour(form::colours::Black);
         l.label.setFontColour(form::colours::Grey);
     }
-    for (auto& l : form_.registers.error) l.label.setFontColour(form::colours::Grey);
+    for (auto& l : panels_.registers.error) l.label.setFontColour(form::colours::Grey);
 }
 
 void PioProtocol::lightStatusPanel() {
     if (!ui_.isUiThread()) return;
-    for (auto& l : form_.registers.status) l.label.setFontColour(form::colours::White);
+    for (auto& l : panels_.registers.status) l.label.setFontColour(form::colours::White);
     lastStatus_ = lastError_ = 0;
 }
 
 void PioProtocol::updateRegisterMonitor() {
-    if (!ui_.isUiThread() || !form_.registryMonitor.visible() || isBusy()) return;
-    for (uint16_t r = 1; r <= 7; ++r) form_.registryMonitor.R[r - 1].setCaption(hex2(ports_.inb(base(r))));
+    if (!ui_.isUiThread() || !panels_.registryMonitor.visible() || isBusy()) return;
+    for (uint16_t r = 1; r <= 7; ++r) panels_.registryMonitor.R[r - 1].setCaption(hex2(ports_.inb(base(r))));
 }
 
 // ------------------------------------------------------------------------------------------
@@ -335,7 +335,7 @@ void PioProtocol::updateRegisterMonitor() {
 void PioProtocol::powerProbe() {
     if (!ui_.isUiThread() || session_.pioBasePort > 0xFFFF - 0x16) return; // base + 16h would wrap
     uint8_t v = ports_.inb(base(0x16));
-    form_.commands.PowerBtn.setFontColour(v == 0 ? form::colours::Red : form::colours::Yellow);
+    panels_.powerButton.setFontColour(v == 0 ? form::colours::Red : form::colours::Yellow);
 }
 
 void PioProtocol::speakerBeep(uint16_t divisor, uint32_t ms) {

@@ -18,8 +18,15 @@ namespace korvane::access {
 class PioProtocol {
 public:
 
-    PioProtocol(platform::PortIo& ports, DriveSession& session, Timing& timing, form::UiThread& ui,
-                form::MainForm& form, LogFn log);
+    // The controls it shows: the register panel, the Registry Monitor and the "&Power" button's
+    // colour from the adaptor probe.
+    struct Panels {
+        form::RegisterPanel& registers;
+        form::RegistryMonitorWindow& registryMonitor;
+        form::Button& powerButton;
+    };
+    PioProtocol(platform::PortIo& ports, DriveSession& session, Timing& timing, form::UiThread& ui, Panels panels,
+                LogFn log);
 
     // Waits.
     int64_t waitNotBusy();
@@ -91,7 +98,7 @@ private:
     DriveSession& session_;
     Timing& timing_;
     form::UiThread& ui_;
-    form::MainForm& form_;
+    Panels panels_;
     LogFn log_;
     uint8_t lastStatus_ = 0, lastError_ = 0;
     bool busyLamp_ = false;

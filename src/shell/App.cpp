@@ -11,7 +11,7 @@ App::App(AppEnvironment e)
       clockControls(form, timing),
       settings(SettingsTargets{form, session, selection, startup, eventLog}, env.paths),
       gate(env.ui),
-      pio(env.ports, session, timing, env.ui, form, logger()),
+      pio(env.ports, session, timing, env.ui, {form.registers, form.registryMonitor, form.commands.PowerBtn}, logger()),
       commands(session, pio, gate, form, env.clock),
       portDriver(env.ports, logger()),
       api(env.disks, session, env.facts, env.ui, logger()),
