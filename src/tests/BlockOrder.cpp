@@ -4,7 +4,7 @@
 
 namespace korvane::tests {
 
-BlockCursor BlockCursor::begin(ScanOrder order, uint64_t start, uint64_t end, uint32_t size) {
+BlockCursor BlockCursor::begin(ScanDirection order, uint64_t start, uint64_t end, uint32_t size) {
     BlockCursor c;
     c.order = order;
     c.startLba = start;
@@ -13,19 +13,19 @@ BlockCursor BlockCursor::begin(ScanOrder order, uint64_t start, uint64_t end, ui
     c.btfLow = start;
     c.btfHigh = end - c.blockSize + 1;
     c.btfMid = (start + c.btfHigh) / 2;
-    c.curLba = order == ScanOrder::Reverse ? end - c.blockSize + 1 : start;
+    c.curLba = order == ScanDirection::Reverse ? end - c.blockSize + 1 : start;
     return c;
 }
 
 void BlockCursor::place(const std::function<uint32_t(uint64_t)>& draw) {
-    if (order == ScanOrder::Random) curLba = startLba + draw(range() - blockSize);
-    if (order == ScanOrder::Butterfly) curLba = highSideNext ? btfHigh : btfLow;
+    if (order == ScanDirection::Random) curLba = startLba + draw(range() - blockSize);
+    if (order == ScanDirection::Butterfly) curLba = highSideNext ? btfHigh : btfLow;
 }
 
 bool BlockCursor::advance() {
     const uint64_t bs = blockSize;
     switch (order) {
-    case ScanOrder::Forward:
+    case ScanDirection::Forward:
         if (curLba + 2 * bs > endLba) {
             curLba += bs;
             if (curLba > endLba) return false;
@@ -35,7 +35,7 @@ bool BlockCursor::advance() {
             curLba += bs;
         }
         return true;
-    case ScanOrder::Reverse:
+    case ScanDirection::Reverse:
         if (reverseDone) return false;
         if (curLba >= startLba + bs) {
             curLba -= bs;
@@ -47,8 +47,8 @@ bool BlockCursor::advance() {
             return false;
         }
         return true;
-    case ScanOrder::Random: return true;
-    case ScanOrder::Butterfly:
+    case ScanDirection::Random: return true;
+    case ScanDirection::Butterfly:
         if (highSideNext)
             btfHigh -= std::min<uint64_t>(bs, btfHigh);
         else

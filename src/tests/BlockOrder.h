@@ -9,7 +9,7 @@ namespace korvane::tests {
 // Where the next block of a scan lies, in each of the four orders. The position fields may be
 // moved between blocks by the jump controls; `advance` works from whatever they hold then.
 struct BlockCursor {
-    ScanOrder order = ScanOrder::Forward;
+    ScanDirection order = ScanDirection::Forward;
     uint64_t startLba = 0, endLba = 0; // endLba inclusive
     uint64_t curLba = 0;
     uint32_t blockSize = 1;
@@ -18,7 +18,7 @@ struct BlockCursor {
     bool reverseDone = false;
 
     // The first position of a scan of [start, end] in blocks of `size` (at most the range).
-    static BlockCursor begin(ScanOrder order, uint64_t start, uint64_t end, uint32_t size);
+    static BlockCursor begin(ScanDirection order, uint64_t start, uint64_t end, uint32_t size);
     uint64_t range() const { return endLba > startLba ? endLba - startLba : 1; }
     // Butterfly and random place the block before it is scanned; `draw` gives randomBelow.
     void place(const std::function<uint32_t(uint64_t)>& draw);

@@ -30,7 +30,7 @@ void ProgressDisplay::sampleRate(const Clock& clock) {
     state_.speedKBs = uint32_t(std::min<uint64_t>(kbs, UINT32_MAX));
     state_.uiInterval = uint16_t(std::min<uint64_t>(state_.speedKBs / 2048, 0xFFFF));
     page_.SpeedLed.setCaption(" " + std::to_string(state_.speedKBs));
-    if (state_.direction != ScanOrder::Butterfly) page_.LbaOut1.setText("0");
+    if (state_.direction != ScanDirection::Butterfly) page_.LbaOut1.setText("0");
     page_.ScTimeLed.setCaption(hms(remainingSeconds(state_.direction, state_.curLba, state_.startLba, state_.endLba,
                                                     state_.btfLow, state_.btfMid, state_.speedKBs)));
     lastSample_ = clock.now;
@@ -42,13 +42,13 @@ void ProgressDisplay::showPosition(uint32_t sectorsPerMiB) {
     std::string percent;
     uint64_t mb = cur / perMiB;
     switch (state_.direction) {
-    case ScanOrder::Forward: percent = percentText(double(cur) * 100.0 / double(end)); break;
-    case ScanOrder::Reverse: percent = percentText(100.0 - double(cur) * 100.0 / double(end)); break;
-    case ScanOrder::Random:
+    case ScanDirection::Forward: percent = percentText(double(cur) * 100.0 / double(end)); break;
+    case ScanDirection::Reverse: percent = percentText(100.0 - double(cur) * 100.0 / double(end)); break;
+    case ScanDirection::Random:
         percent = "n/a";
         page_.TrackBar.setPosition(int(cur * 20 / (end + 1)));
         break;
-    case ScanOrder::Butterfly: {
+    case ScanDirection::Butterfly: {
         const uint64_t mid = state_.btfMid ? state_.btfMid : 1;
         percent = percentText(double(state_.btfLow.load()) * 100.0 / double(mid));
         mb = state_.btfLow / std::max<uint64_t>(perMiB / 2, 1);
@@ -57,7 +57,7 @@ void ProgressDisplay::showPosition(uint32_t sectorsPerMiB) {
     }
     page_.ScanMbLed.setCaption(" " + std::to_string(mb));
     page_.ScanPercentLed.setCaption(" " + percent);
-    application_.setCaption(state_.direction == ScanOrder::Random ? "RND scan" : percent + "%" + "  Scan");
+    application_.setCaption(state_.direction == ScanDirection::Random ? "RND scan" : percent + "%" + "  Scan");
 }
 
 void ProgressDisplay::afterBlock(const Clock& clock, uint32_t sectorsPerMiB) {

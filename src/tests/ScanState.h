@@ -20,7 +20,7 @@ struct ScanState {
     uint64_t btfMid = 0;
     uint16_t blockSize = 256, nominalBlockSize = 256;
     ScanMode scanMode = ScanMode::Verify;
-    ScanOrder direction = ScanOrder::Forward, lastDirection = ScanOrder::Forward;
+    ScanDirection direction = ScanDirection::Forward, lastDirection = ScanDirection::Forward;
     uint64_t blockTime = 0;
     bool timedOut = false;
     int32_t timeoutMs = -1;

@@ -18,8 +18,8 @@ void TimeClassDisplay::applyLimits(const ClassLimits& limits) {
     page_.scTim600.setCaption(limitLabel(t[4], u, true));
 }
 
-void TimeClassDisplay::directionChanged(ScanOrder order) {
-    const bool linear = order == ScanOrder::Forward || order == ScanOrder::Reverse;
+void TimeClassDisplay::directionChanged(ScanDirection order) {
+    const bool linear = order == ScanDirection::Forward || order == ScanDirection::Reverse;
     state_.directionFactor = linear ? 1 : 2;
     page_.scTim600.setCaption(linear ? "600" : "1.2s");
 }

@@ -14,7 +14,7 @@ public:
     // New limits into the state and the labels.
     void applyLimits(const ClassLimits& limits);
     // The direction changed: M follows it, and the last label shows the plain value first.
-    void directionChanged(ScanOrder order);
+    void directionChanged(ScanDirection order);
     // UI step for a good block: its class, counter, map code and, when its box says so, a line.
     int classify();
     // "RS": the counters back to zero.

@@ -79,13 +79,13 @@ uint64_t speedFromTicks(uint32_t blocks, uint64_t dtMs, uint32_t blockSize) {
     return uint64_t(blockSize) * (5120ull * blocks / (dtMs + 1)) / 10;
 }
 
-uint64_t remainingSeconds(ScanOrder order, uint64_t curLba, uint64_t startLba, uint64_t endLba, uint64_t btfLow,
+uint64_t remainingSeconds(ScanDirection order, uint64_t curLba, uint64_t startLba, uint64_t endLba, uint64_t btfLow,
                           uint64_t btfMid, uint64_t speedKBs) {
     switch (order) {
-    case ScanOrder::Forward: return endLba > curLba ? (endLba - curLba) / (2 * speedKBs + 1) : 0;
-    case ScanOrder::Reverse: return curLba > startLba ? (curLba - startLba) / (2 * speedKBs + 1) : 0;
-    case ScanOrder::Random: return 0;
-    case ScanOrder::Butterfly: return btfMid > btfLow ? (btfMid - btfLow) / (speedKBs + 1) : 0;
+    case ScanDirection::Forward: return endLba > curLba ? (endLba - curLba) / (2 * speedKBs + 1) : 0;
+    case ScanDirection::Reverse: return curLba > startLba ? (curLba - startLba) / (2 * speedKBs + 1) : 0;
+    case ScanDirection::Random: return 0;
+    case ScanDirection::Butterfly: return btfMid > btfLow ? (btfMid - btfLow) / (speedKBs + 1) : 0;
     }
     return 0;
 }

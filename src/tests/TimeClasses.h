@@ -7,7 +7,7 @@ namespace korvane::tests {
 
 // How a block's time is taken, which decides the units of the class limits.
 enum class TimingPath { Api, PioPolling, PioTimer };
-enum class ScanOrder { Forward, Reverse, Random, Butterfly };
+enum class ScanDirection { Forward = 0, Reverse = 1, Random = 2, Butterfly = 3 };
 
 // The five limits that sort good blocks into six time classes, in timing units, and how many
 // units make a millisecond.
@@ -53,7 +53,7 @@ uint64_t speedFromCounter(uint32_t blocks, uint64_t ms, uint32_t blockSize);
 uint64_t speedFromTicks(uint32_t blocks, uint64_t dtMs, uint32_t blockSize);
 
 // Seconds left at `speedKBs` for the order's remaining span.
-uint64_t remainingSeconds(ScanOrder order, uint64_t curLba, uint64_t startLba, uint64_t endLba, uint64_t btfLow,
+uint64_t remainingSeconds(ScanDirection order, uint64_t curLba, uint64_t startLba, uint64_t endLba, uint64_t btfLow,
                           uint64_t btfMid, uint64_t speedKBs);
 
 // A percentage as the displays show it: fixed point, one decimal.

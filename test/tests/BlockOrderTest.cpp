@@ -8,7 +8,7 @@ using namespace korvane::tests;
 
 namespace {
 // How many times each sector of [start, end] was covered by the blocks of a whole scan.
-std::vector<int> coverage(ScanOrder order, uint64_t start, uint64_t end, uint32_t size) {
+std::vector<int> coverage(ScanDirection order, uint64_t start, uint64_t end, uint32_t size) {
     std::vector<int> hits(end + 1, 0);
     BlockCursor c = BlockCursor::begin(order, start, end, size);
     for (int guard = 0; guard < 100000; ++guard) {
@@ -26,14 +26,14 @@ TEST(BlockOrder, ForwardAndReverseCoverEverySectorOnceAndTheForwardTailEndsOnEnd
         uint32_t size;
     };
     for (auto c : {Case{0, 999, 256}, Case{0, 1023, 256}, Case{10, 11, 256}, Case{5, 5000, 1}, Case{0, 257, 256}}) {
-        auto rev = coverage(ScanOrder::Reverse, c.start, c.end, c.size);
+        auto rev = coverage(ScanDirection::Reverse, c.start, c.end, c.size);
         for (uint64_t s = c.start; s <= c.end; ++s) ASSERT_EQ(rev[s], 1) << "reverse, sector " << s << " of " << c.end;
-        auto fwd = coverage(ScanOrder::Forward, c.start, c.end, c.size);
+        auto fwd = coverage(ScanDirection::Forward, c.start, c.end, c.size);
         for (uint64_t s = c.start; s <= c.end; ++s) ASSERT_GE(fwd[s], 1) << "forward, sector " << s << " of " << c.end;
         EXPECT_GE(fwd[c.end], 1) << "endLba is inclusive";
     }
     // The forward tail: a block of endLba - curLba sectors, then one sector at endLba.
-    BlockCursor f = BlockCursor::begin(ScanOrder::Forward, 0, 999, 256);
+    BlockCursor f = BlockCursor::begin(ScanDirection::Forward, 0, 999, 256);
     std::vector<std::pair<uint64_t, uint32_t>> blocks;
     do blocks.emplace_back(f.curLba, f.blockSize);
     while (f.advance());
@@ -43,10 +43,10 @@ TEST(BlockOrder, ForwardAndReverseCoverEverySectorOnceAndTheForwardTailEndsOnEnd
 
 TEST(BlockOrder, ButterflyMeetsInTheMiddleWithEverySectorScanned) {
     for (uint64_t end : {999ull, 1023ull, 4095ull}) {
-        auto hits = coverage(ScanOrder::Butterfly, 0, end, 256);
+        auto hits = coverage(ScanDirection::Butterfly, 0, end, 256);
         for (uint64_t s = 0; s <= end; ++s) ASSERT_GE(hits[s], 1) << "sector " << s << " of " << end;
     }
-    BlockCursor b = BlockCursor::begin(ScanOrder::Butterfly, 0, 1023, 256);
+    BlockCursor b = BlockCursor::begin(ScanDirection::Butterfly, 0, 1023, 256);
     std::vector<uint64_t> starts;
     do {
         b.place([](uint64_t) { return 0u; });
@@ -56,7 +56,7 @@ TEST(BlockOrder, ButterflyMeetsInTheMiddleWithEverySectorScanned) {
 }
 
 TEST(BlockOrder, RandomPositionsStayInsideTheRangeAndErrorCodesMap) {
-    BlockCursor r = BlockCursor::begin(ScanOrder::Random, 1000, 101000, 256);
+    BlockCursor r = BlockCursor::begin(ScanDirection::Random, 1000, 101000, 256);
     for (uint32_t counter = 0; counter < 5000; counter += 7) {
         r.place([&](uint64_t bound) { return randomBelow(bound, counter * 2654435761u); });
         ASSERT_GE(r.curLba, 1000u);

@@ -21,7 +21,7 @@ TEST_F(Display, LimitsShowAsTheLabelsSayAndADirectionChangeShowsItsLastLabelFirs
     EXPECT_EQ(page.scTim50.caption(), "50");
     EXPECT_EQ(page.scTim200.caption(), "200");
     EXPECT_EQ(page.scTim600.caption(), "600");
-    display.directionChanged(tests::ScanOrder::Butterfly);
+    display.directionChanged(tests::ScanDirection::Butterfly);
     EXPECT_EQ(state.directionFactor, 2);
     EXPECT_EQ(page.scTim600.caption(), "1.2s");
     display.applyLimits(tests::computeClassLimits(state.directionFactor, 5, tests::TimingPath::Api, 5));

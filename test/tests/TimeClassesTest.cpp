@@ -74,10 +74,10 @@ TEST(TimeClasses, SamplingRateRemainingTimeAndTheirTexts) {
     EXPECT_EQ(speedFromCounter(25, 100, 256), 33024u) << "((512 x 25) / 100 + 1) x 256";
     EXPECT_EQ(speedFromCounter(25, 0, 256), (512u * 25 + 1) * 256) << "under a millisecond counts as one";
     EXPECT_EQ(speedFromTicks(25, 99, 256), 256u * (5120u * 25 / 100) / 10);
-    EXPECT_EQ(remainingSeconds(ScanOrder::Forward, 1000, 0, 2001000, 0, 0, 1000), 2000000u / 2001);
-    EXPECT_EQ(remainingSeconds(ScanOrder::Reverse, 1000, 0, 2001000, 0, 0, 1000), 0u);
-    EXPECT_EQ(remainingSeconds(ScanOrder::Random, 1000, 0, 2001000, 0, 0, 1000), 0u);
-    EXPECT_EQ(remainingSeconds(ScanOrder::Butterfly, 0, 0, 0, 100, 10100, 99), 100u);
+    EXPECT_EQ(remainingSeconds(ScanDirection::Forward, 1000, 0, 2001000, 0, 0, 1000), 2000000u / 2001);
+    EXPECT_EQ(remainingSeconds(ScanDirection::Reverse, 1000, 0, 2001000, 0, 0, 1000), 0u);
+    EXPECT_EQ(remainingSeconds(ScanDirection::Random, 1000, 0, 2001000, 0, 0, 1000), 0u);
+    EXPECT_EQ(remainingSeconds(ScanDirection::Butterfly, 0, 0, 0, 100, 10100, 99), 100u);
 
     const char* previous = std::setlocale(LC_NUMERIC, nullptr);
     std::string saved = previous ? previous : "C";
