@@ -50,11 +50,14 @@ void ApiAccess::processEvents() {
     if (ui_.isUiThread()) ui_.processEvents();
 }
 
-ApiAccess::Handle ApiAccess::openDevice(uint8_t number, char letter) {
+ApiAccess::Handle ApiAccess::openDevice(uint8_t number, char letter, bool exclusive) {
     if (!session_.ntFamily) return nullptr;
     uint32_t error = 0;
-    if (number == 255) return devices_.openLogical(letter, error);
-    return devices_.openPhysical(number, error);
+    Handle h = number == 255 ? devices_.openLogical(letter, error)
+               : exclusive   ? devices_.openPhysicalExclusive(number, error)
+                             : devices_.openPhysical(number, error);
+    lastError_ = error;
+    return h;
 }
 
 // ------------------------------------------------------------------------------------------
@@ -78,6 +81,7 @@ uint32_t ApiAccess::apiReadSectors(DiskHandle* h, uint32_t count, uint8_t* buffe
     uint32_t done = 0;
     uint32_t err = h->read(lba * bytesPerSector, buffer, count * bytesPerSector, done);
     session_.readActive = false;
+    lastError_ = err;
     return err == 0 ? done : 0;
 }
 
@@ -89,13 +93,47 @@ uint32_t ApiAccess::apiWriteSectors(DiskHandle* h, uint32_t count, const uint8_t
     uint32_t done = 0;
     uint32_t err = h->write(lba * bytesPerSector, buffer, count * bytesPerSector, done);
     session_.writeActive = false;
+    lastError_ = err;
     return err == 0 ? done : 0;
 }
 
 bool ApiAccess::apiVerifySectors(DiskHandle* h, uint16_t count, uint64_t lba) {
-    uint8_t cdb[10] = {0x2F, 0x08, uint8_t(lba >> 24), uint8_t(lba >> 16), uint8_t(lba >> 8), uint8_t(lba),
-                       0x00, uint8_t(count >> 8), uint8_t(count), 0x00};
-    return scsiRequest(h, cdb, 10, ScsiRequest::Direction::None, nullptr, 0, 5) == 0;
+    if (verifyByReads_) {
+        const uint32_t bps = session_.bytesPerSector;
+        if (uint64_t(count) * bps > SharedBuffers::kTransferBytes) return false;
+        return apiReadSectors(h, count, session_.buffers.transferBuffer(), bps, lba) == uint64_t(count) * bps;
+    }
+    uint32_t result;
+    if (lba + count > 0xFFFFFFFFull) {
+        uint8_t cdb[16] = {0x8F, 0x00};
+        for (int i = 0; i < 8; ++i) cdb[2 + i] = uint8_t(lba >> (56 - 8 * i));
+        cdb[10] = cdb[11] = 0;
+        cdb[12] = uint8_t(count >> 8);
+        cdb[13] = uint8_t(count);
+        result = scsiRequest(h, cdb, 16, ScsiRequest::Direction::None, nullptr, 0, 30);
+    } else {
+        uint8_t cdb[10] = {0x2F, 0x08, uint8_t(lba >> 24), uint8_t(lba >> 16), uint8_t(lba >> 8), uint8_t(lba),
+                           0x00, uint8_t(count >> 8), uint8_t(count), 0x00};
+        result = scsiRequest(h, cdb, 10, ScsiRequest::Direction::None, nullptr, 0, 5);
+    }
+    // A request the device answered with CHECK CONDITION says why in its sense data.
+    if (result == 0) lastError_ = 0;
+    else if (sat_.systemError != 0) lastError_ = sat_.systemError;
+    else lastError_ = platform::systemErrorFromSense(sat_.senseAndData.data(), 24);
+    return result == 0;
+}
+
+bool ApiAccess::chooseVerifyRoute(DiskHandle* h, uint64_t lba) {
+    verifyByReads_ = false;
+    if (apiVerifySectors(h, 1, lba)) return true;
+    // Refused as a request or as an unknown operation: the device has no VERIFY of its own.
+    const uint8_t* sense = sat_.senseAndData.data();
+    const bool unknownOperation = sat_.systemError == 0 && (sense[2] & 0x0F) == 0x05 && sense[12] == 0x20;
+    const bool refused = sat_.systemError == platform::syserr::InvalidFunction ||
+                         sat_.systemError == platform::syserr::InvalidParameter ||
+                         sat_.systemError == platform::syserr::NotSupported;
+    verifyByReads_ = unknownOperation || refused;
+    return !verifyByReads_;
 }
 
 // ------------------------------------------------------------------------------------------

@@ -45,14 +45,23 @@ public:
 
     // The device of `number` (255: the logical drive `letter`); empty when it cannot be opened
     // or when the system is not of the family that has disk devices.
-    Handle openDevice(uint8_t number, char letter);
+    // `exclusive`: for writing a whole physical drive, refused while the system uses it.
+    Handle openDevice(uint8_t number, char letter, bool exclusive = false);
     Handle openSelected() { return openDevice(session_.apiDeviceNumber, session_.apiDriveLetter); }
 
     uint32_t apiReadSectors(platform::DiskHandle* h, uint32_t count, uint8_t* buffer, uint32_t bytesPerSector,
                             uint64_t lba);
     uint32_t apiWriteSectors(platform::DiskHandle* h, uint32_t count, const uint8_t* buffer,
                              uint32_t bytesPerSector, uint64_t lba);
+    // SCSI VERIFY(10), or (16) above 2^32 sectors; by reads into the transfer buffer once
+    // chooseVerifyRoute found the device without a VERIFY of its own.
     bool apiVerifySectors(platform::DiskHandle* h, uint16_t count, uint64_t lba);
+    // Tries one VERIFY at `lba`: false when the device cannot verify by itself, and from then on
+    // verifying reads the sectors instead (until the next call).
+    bool chooseVerifyRoute(platform::DiskHandle* h, uint64_t lba);
+    bool verifiesByReading() const { return verifyByReads_; }
+    // The system error code of the last positioned transfer or verify (0 after success).
+    uint32_t lastSystemError() const { return lastError_; }
 
     // SMART_RCV_DRIVE_DATA / SMART_SEND_DRIVE_COMMAND; refused at once outside API mode or for a
     // drive marked non-ATA. The data of a data-in command lands in smartData().
@@ -126,6 +135,8 @@ private:
     std::vector<uint8_t> apiData_;
     std::string scsiModel_, scsiRevision_, scsiSerial_;
     bool nonAtaDrive_ = false;
+    bool verifyByReads_ = false;
+    uint32_t lastError_ = 0;
 };
 
 } // namespace korvane::access

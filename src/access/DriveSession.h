@@ -31,7 +31,7 @@ struct DriveSession {
     uint32_t sectorsPerMiB = 2048;
     std::atomic<uint64_t> maxLba{0};
     std::atomic<bool> breakRequested{true};
-    bool breakLoopsEnabled = false;
+    std::atomic<bool> breakLoopsEnabled{false};
     std::atomic<bool> readActive{false};
     std::atomic<bool> writeActive{false};
     bool lba28Overflow = false;

@@ -28,6 +28,8 @@ public:
     void step(const std::function<void()>& fn) { gate_.uiStep(id_, fn); }
     // Where the worker may be held: between two drive commands.
     void holdPoint() { gate_.holdPoint(id_); }
+    // Cheap: whether the next hold point would hold (a pause, or a command the user started).
+    bool holdWanted() const { return gate_.holdWanted(id_); }
     void log(const std::string& text, int replaceLast = 0, int level = 0) const { log_(text, replaceLast, level); }
 
     // "Break All", this job's own stop, or the window closing.

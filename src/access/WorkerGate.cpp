@@ -4,10 +4,15 @@
 
 namespace korvane::access {
 
+void WorkerGate::publishHolds() {
+    for (size_t i = 0; i < kWorkers; ++i) holdWanted_[i] = workers_[i].bracketHold || workers_[i].userPause;
+}
+
 void WorkerGate::started(Worker w) {
     std::lock_guard lock(mutex_);
     of(w) = State{};
     of(w).running = true;
+    publishHolds();
 }
 
 void WorkerGate::finished(Worker w) {
@@ -46,6 +51,7 @@ void WorkerGate::pauseWorkers() {
     ++bracketDepth_;
     for (auto& s : workers_)
         if (s.running) s.bracketHold = true;
+    publishHolds();
     // Wait until each running worker stands between two commands (or waits for the UI).
     auto allHeld = [&] {
         for (auto& s : workers_)
@@ -65,12 +71,14 @@ void WorkerGate::resumeWorkers() {
     std::lock_guard lock(mutex_);
     if (bracketDepth_ > 0 && --bracketDepth_ > 0) return;
     for (auto& s : workers_) s.bracketHold = false;
+    publishHolds();
     cv_.notify_all();
 }
 
 void WorkerGate::setUserPause(Worker w, bool paused) {
     std::lock_guard lock(mutex_);
     of(w).userPause = paused;
+    publishHolds();
     cv_.notify_all();
 }
 
@@ -78,6 +86,7 @@ void WorkerGate::releaseAll() {
     std::lock_guard lock(mutex_);
     bracketDepth_ = 0;
     for (auto& s : workers_) s.bracketHold = s.userPause = false;
+    publishHolds();
     cv_.notify_all();
 }
 

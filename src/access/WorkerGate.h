@@ -2,6 +2,7 @@
 #include "form/UiThread.h"
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -37,6 +38,8 @@ public:
 
     bool running(Worker w) const;
     bool held(Worker w) const;
+    // Cheap check for a worker's inner loop: someone wants it held at its next hold point.
+    bool holdWanted(Worker w) const { return holdWanted_[size_t(w)].load(std::memory_order_relaxed); }
 
 private:
     struct State {
@@ -49,12 +52,14 @@ private:
     State& of(Worker w) { return workers_[size_t(w)]; }
     const State& of(Worker w) const { return workers_[size_t(w)]; }
     void waitWhileHeld(std::unique_lock<std::mutex>& lock, State& s);
+    void publishHolds();
 
     form::UiThread& ui_;
     mutable std::mutex mutex_;
     std::condition_variable cv_;
     std::array<State, kWorkers> workers_;
     int bracketDepth_ = 0;
+    std::array<std::atomic<bool>, kWorkers> holdWanted_{};
 };
 
 } // namespace korvane::access

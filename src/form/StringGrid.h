@@ -17,6 +17,12 @@ public:
         cells_.assign(columns * rows, fill);
         notify(Prop::Cells);
     }
+    // One more empty row at the bottom; the cells above keep what they hold.
+    void addRow(uint8_t fill = 0) {
+        ++rows_;
+        cells_.resize(columns_ * rows_, fill);
+        notify(Prop::Rows);
+    }
     size_t columnCount() const { return columns_; }
     size_t rowCount() const { return rows_; }
     size_t cellCount() const { return cells_.size(); }

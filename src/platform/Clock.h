@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -38,6 +39,12 @@ public:
 
     // Starts a 1 ms periodic timer on an absolute schedule; `tick` runs on the timer's own thread.
     virtual std::unique_ptr<PeriodicTimer> startPeriodicTimer(std::function<void()> tick) = 0;
+
+    // Blocks until `flag` is true, as set by a periodic timer's tick (which also notifies it).
+    // A clock whose time moves only when told lets the time pass meanwhile.
+    virtual void waitForFlag(std::atomic<bool>& flag) {
+        while (!flag.load()) flag.wait(false);
+    }
 };
 
 } // namespace korvane::platform

@@ -57,6 +57,14 @@ class DiskDevices {
 public:
     virtual ~DiskDevices() = default;
     virtual std::unique_ptr<DiskHandle> openPhysical(unsigned number, uint32_t& error) = 0;
+    // For writing the whole device: refused (sharing violation) while the system uses it.
+    virtual std::unique_ptr<DiskHandle> openPhysicalExclusive(unsigned number, uint32_t& error) {
+        if (inUseBySystem(number)) {
+            error = 32;
+            return nullptr;
+        }
+        return openPhysical(number, error);
+    }
     virtual std::unique_ptr<DiskHandle> openLogical(char letter, uint32_t& error) = 0;
     // Letters of the logical drives that exist, in order.
     virtual std::vector<char> logicalDrives() = 0;

@@ -21,6 +21,12 @@ BlockMapWidget* BlockMapWidget::create(form::StringGrid& grid, QWidget* parent) 
     bindCommon(w, grid, [w](form::Prop p) {
         if (p == form::Prop::Row) {
             w->viewport()->update(w->cellRect(w->grid_.lastChanged()));
+        } else if (p == form::Prop::Rows) {
+            // The map follows the scan down without repainting what it already shows.
+            auto* bar = w->verticalScrollBar();
+            const bool atEnd = bar->value() >= bar->maximum();
+            w->updateScrollRange();
+            if (atEnd) bar->setValue(bar->maximum());
         } else if (p == form::Prop::Cells || p == form::Prop::Content) {
             w->updateScrollRange();
             w->viewport()->update();

@@ -29,7 +29,10 @@ App::App(AppEnvironment e)
     subscribeHpa(passportSubscribers, form.standard.hpa);
     hostProtectedArea.subscribeTo(passportSubscribers);
     securityManager.subscribeTo(passportSubscribers);
-    form.setup.presets.NonDestrChk.onClick = [this] { securityManager.updateGroupState(); };
+    form.setup.presets.NonDestrChk.onClick = [this] {
+        securityManager.updateGroupState();
+        scanControl.nonDestructiveClicked();
+    };
     subscribeSeek(passportSubscribers, form.standard.seek, session);
     subscribeSmart(passportSubscribers, form.smart);
     subscribeScan(passportSubscribers, form.tests, session, deviceSelection);

@@ -33,6 +33,9 @@
 #include "shell/StartUp.h"
 #include "shell/StartupState.h"
 #include "shell/WindowActions.h"
+#include "tests/ScanControl.h"
+#include "tests/ScanState.h"
+#include "tests/SurfaceScan.h"
 
 namespace korvane::shell {
 
@@ -105,6 +108,15 @@ public:
     maintenance::SecurityManager securityManager{maintenance::SecurityManagerContext{
         form.standard.security, form.setup.presets.NonDestrChk, form.setup.presets.RussianChk, session, pio, commands,
         api, passportReader, passport, env.clock, env.ui, env.dialogs, logger(), startUp.guards[StartUp::LockGuard]}};
+    tests::ScanState scan;
+    tests::SurfaceScan surfaceScan{tests::SurfaceScanContext{form, scan, session, clockState, timing, api, pio, commands,
+                                                             jobs, passport, hpa, env.facts, env.dialogs, logger()}};
+    tests::ScanControl scanControl{tests::ScanControlContext{
+        form, scan, session, surfaceScan, commands, gate, pio, deviceSelection, passportReader, passport, env.clock,
+        env.power, env.ui, env.dialogs, logger(), startUp.guards[StartUp::ScanGuard],
+        [this] { return driveControl.stopSpindle(); }, [this] { return driveControl.recalibrate(); },
+        [this] { form.commands.PowerBtn.click(); },
+        [this] { session.primaryChannelAllowed = selection.enablePrimaryMaster; }}};
 };
 
 } // namespace korvane::shell

@@ -57,10 +57,15 @@ uint8_t AtaDevice::readRegister(uint16_t offset, bool hob) {
 uint8_t AtaDevice::status() {
     if (phase_ == Phase::Busy) {
         uint64_t now = time_.nowNs();
-        if (now < busyUntil_) {
-            // The host is polling: let the time the drive needs pass.
+        // A host that polls in a tight loop lets the time the drive needs pass at once; a host
+        // that paces its polls (a scan counting 100 us steps or 1 ms ticks) moves time itself
+        // and sees the drive busy for as long as it is.
+        const bool paced = now - lastPollNs_ >= kPacedPollNs;
+        lastPollNs_ = now;
+        if (now < busyUntil_ && !paced) {
             time_.passUntil(busyUntil_ == kForever ? now + kMs : busyUntil_);
             now = time_.nowNs();
+            lastPollNs_ = now;
         }
         if (now >= busyUntil_) finishBusy();
     }
@@ -358,7 +363,7 @@ uint32_t AtaDevice::mediaCheck(uint64_t lba, uint32_t count) {
         uint8_t e = sectorReadError(lba + i, t, true);
         if (e) result = systemErrorOf(e);
     }
-    time_.passUntil(time_.nowNs() + t);
+    time_.serve(t);
     return result;
 }
 
@@ -378,7 +383,7 @@ uint32_t AtaDevice::mediaWrite(uint64_t lba, uint32_t count, const uint8_t* in) 
         uint8_t e = sectorWrite(lba + i, in + i * size);
         if (e) result = systemErrorOf(e);
     }
-    time_.passUntil(time_.nowNs() + t);
+    time_.serve(t);
     return result;
 }
 

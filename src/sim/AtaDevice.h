@@ -174,6 +174,8 @@ private:
 
     Phase phase_ = Phase::Idle;
     uint64_t busyUntil_ = 0;
+    uint64_t lastPollNs_ = 0;
+    static constexpr uint64_t kPacedPollNs = 50000;
     std::function<void()> next_;
     std::vector<uint8_t> data_;
     size_t dataPos_ = 0;

@@ -1,6 +1,7 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
+#include <thread>
 
 namespace korvane::sim {
 
@@ -12,6 +13,9 @@ public:
     virtual uint64_t nowNs() = 0;
     // Lets time pass up to `ns` (virtual time moves there; real time needs nothing).
     virtual void passUntil(uint64_t ns) = 0;
+    // A transfer through the disk device takes `ns`: the caller is held for it (virtual time
+    // moves on; real time sleeps).
+    virtual void serve(uint64_t ns) { passUntil(nowNs() + ns); }
 };
 
 class RealLabTime final : public LabTime {
@@ -22,6 +26,7 @@ public:
                             .count());
     }
     void passUntil(uint64_t) override {}
+    void serve(uint64_t ns) override { std::this_thread::sleep_for(std::chrono::nanoseconds(ns)); }
 };
 
 } // namespace korvane::sim

@@ -105,6 +105,12 @@ uint32_t SatBridge::execute(LabDisk& disk, ScsiRequest& r) {
         if (err) mediaSense(r, err);
         return 0;
     }
+    case 0x8F: { // VERIFY(16)
+        const uint64_t lba = uint64_t(be32(cdb + 2)) << 32 | be32(cdb + 6);
+        uint32_t err = dev.mediaVerify(lba, be32(cdb + 10));
+        if (err) mediaSense(r, err);
+        return 0;
+    }
     case 0x1B: {
         // START STOP UNIT: bit 0 of byte 4 starts the spindle, clear stops it.
         platform::TaskFile tf;

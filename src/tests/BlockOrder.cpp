@@ -4,57 +4,57 @@
 
 namespace korvane::tests {
 
-BlockCursor BlockCursor::begin(ScanDirection order, uint64_t start, uint64_t end, uint32_t size) {
-    BlockCursor c;
-    c.order = order;
-    c.startLba = start;
-    c.endLba = end;
-    c.blockSize = uint32_t(std::max<uint64_t>(1, std::min<uint64_t>(size, c.range())));
-    c.btfLow = start;
-    c.btfHigh = end - c.blockSize + 1;
-    c.btfMid = (start + c.btfHigh) / 2;
-    c.curLba = order == ScanDirection::Reverse ? end - c.blockSize + 1 : start;
-    return c;
+void beginOrder(ScanState& s, uint16_t blockSize) {
+    const uint64_t bs = std::max<uint64_t>(1, std::min<uint64_t>(blockSize, s.range));
+    s.blockSize = uint16_t(std::min<uint64_t>(bs, 0xFFFF));
+    s.btfLow = s.startLba;
+    s.btfHigh = s.endLba - s.blockSize + 1;
+    s.btfMid = (s.startLba + s.btfHigh) / 2;
+    s.btfPhase = false;
+    s.reverseDone = false;
+    s.curLba = s.direction == ScanDirection::Reverse ? s.endLba - s.blockSize + 1 : s.startLba;
 }
 
-void BlockCursor::place(const std::function<uint32_t(uint64_t)>& draw) {
-    if (order == ScanDirection::Random) curLba = startLba + draw(range() - blockSize);
-    if (order == ScanDirection::Butterfly) curLba = highSideNext ? btfHigh : btfLow;
+void placeBlock(ScanState& s, uint32_t drawn) {
+    if (s.direction == ScanDirection::Random) s.curLba = s.startLba + drawn;
+    if (s.direction == ScanDirection::Butterfly) s.curLba = s.btfPhase ? s.btfHigh.load() : s.btfLow.load();
 }
 
-bool BlockCursor::advance() {
-    const uint64_t bs = blockSize;
-    switch (order) {
+bool advanceBlock(ScanState& s) {
+    const uint64_t bs = s.blockSize;
+    const uint64_t cur = s.curLba;
+    switch (s.direction.load()) {
     case ScanDirection::Forward:
-        if (curLba + 2 * bs > endLba) {
-            curLba += bs;
-            if (curLba > endLba) return false;
+        if (cur + 2 * bs > s.endLba) {
+            s.curLba = cur + bs;
+            if (cur + bs > s.endLba) return false;
             // The tail: a block up to endLba, then a last one-sector block at endLba.
-            blockSize = uint32_t(std::max<uint64_t>(endLba - curLba, 1));
+            s.blockSize = uint16_t(std::max<uint64_t>(s.endLba - (cur + bs), 1));
         } else {
-            curLba += bs;
+            s.curLba = cur + bs;
         }
         return true;
     case ScanDirection::Reverse:
-        if (reverseDone) return false;
-        if (curLba >= startLba + bs) {
-            curLba -= bs;
-        } else if (curLba > startLba) {
-            blockSize = uint32_t(curLba - startLba);
-            curLba = startLba;
-            reverseDone = true;
+        if (s.reverseDone) return false;
+        if (cur >= s.startLba + bs) {
+            s.curLba = cur - bs;
+        } else if (cur > s.startLba) {
+            s.blockSize = uint16_t(cur - s.startLba);
+            s.curLba = s.startLba;
+            s.reverseDone = true;
         } else {
             return false;
         }
         return true;
     case ScanDirection::Random: return true;
     case ScanDirection::Butterfly:
-        if (highSideNext)
-            btfHigh -= std::min<uint64_t>(bs, btfHigh);
+        // Signed, as the sides may cross: the high cursor can go below the start of the range.
+        if (s.btfPhase)
+            s.btfHigh = s.btfHigh - bs;
         else
-            btfLow += bs;
-        highSideNext = !highSideNext;
-        return !(int64_t(btfLow) >= int64_t(btfHigh) + int64_t(bs));
+            s.btfLow = s.btfLow + bs;
+        s.btfPhase = !s.btfPhase;
+        return !(int64_t(s.btfLow.load()) >= int64_t(s.btfHigh.load()) + int64_t(bs));
     }
     return false;
 }

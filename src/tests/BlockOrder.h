@@ -1,30 +1,22 @@
 #pragma once
-#include "tests/TimeClasses.h"
+#include "tests/ScanState.h"
 
 #include <cstdint>
-#include <functional>
 
 namespace korvane::tests {
 
-// Where the next block of a scan lies, in each of the four orders. The position fields may be
-// moved between blocks by the jump controls; `advance` works from whatever they hold then.
-struct BlockCursor {
-    ScanDirection order = ScanDirection::Forward;
-    uint64_t startLba = 0, endLba = 0; // endLba inclusive
-    uint64_t curLba = 0;
-    uint32_t blockSize = 1;
-    uint64_t btfLow = 0, btfHigh = 0, btfMid = 0;
-    bool highSideNext = false; // the butterfly side that comes next
-    bool reverseDone = false;
+// Where the blocks of a scan lie, in each of the four orders. They work on the scan record's own
+// positions, so a jump from the UI thread moves the one position there is and the next advance
+// starts from it.
 
-    // The first position of a scan of [start, end] in blocks of `size` (at most the range).
-    static BlockCursor begin(ScanDirection order, uint64_t start, uint64_t end, uint32_t size);
-    uint64_t range() const { return endLba > startLba ? endLba - startLba : 1; }
-    // Butterfly and random place the block before it is scanned; `draw` gives randomBelow.
-    void place(const std::function<uint32_t(uint64_t)>& draw);
-    // After a block: false when the order is finished (random ends by its deadline instead).
-    bool advance();
-};
+// The first position of a scan of [startLba, endLba] in blocks of `blockSize` (at most the
+// range): the butterfly cursors, the reverse start, the tail flags.
+void beginOrder(ScanState& s, uint16_t blockSize);
+// Random and butterfly place the block before it is scanned; `drawn` is randomBelow's value for
+// the range less one block (random order only).
+void placeBlock(ScanState& s, uint32_t drawn);
+// After a block: false when the order is finished (random order ends by its deadline instead).
+bool advanceBlock(ScanState& s);
 
 // A pseudo-random block position below `bound` (taken modulo 2^32), the generator re-seeded from
 // `counter` each time: seed = counter * 134775813 + 1, the high half of seed * bound.

@@ -25,19 +25,20 @@ void ProgressDisplay::start(const Clock& clock) {
 void ProgressDisplay::sampleRate(const Clock& clock) {
     const uint32_t n = state_.speedSampleBlocks;
     const uint64_t dt = clock.now - lastSample_;
+    lastInterval_ = dt;
     const uint64_t kbs = clock.counter ? speedFromCounter(n, dt / (clock.ticksPerMs ? clock.ticksPerMs : 1), state_.blockSize)
                                        : speedFromTicks(n, dt, state_.blockSize);
     state_.speedKBs = uint32_t(std::min<uint64_t>(kbs, UINT32_MAX));
     state_.uiInterval = uint16_t(std::min<uint64_t>(state_.speedKBs / 2048, 0xFFFF));
     page_.SpeedLed.setCaption(" " + std::to_string(state_.speedKBs));
     if (state_.direction != ScanDirection::Butterfly) page_.LbaOut1.setText("0");
-    page_.ScTimeLed.setCaption(hms(remainingSeconds(state_.direction, state_.curLba, state_.startLba, state_.endLba,
+    page_.ScTimeLed.setCaption(hms(remainingSeconds(state_.direction, at_, state_.startLba, state_.endLba,
                                                     state_.btfLow, state_.btfMid, state_.speedKBs)));
     lastSample_ = clock.now;
 }
 
 void ProgressDisplay::showPosition(uint32_t sectorsPerMiB) {
-    const uint64_t cur = state_.curLba, end = state_.endLba ? state_.endLba : 1;
+    const uint64_t cur = at_, end = state_.endLba ? state_.endLba : 1;
     const uint64_t perMiB = sectorsPerMiB ? sectorsPerMiB : 2048;
     std::string percent;
     uint64_t mb = cur / perMiB;
@@ -47,6 +48,7 @@ void ProgressDisplay::showPosition(uint32_t sectorsPerMiB) {
     case ScanDirection::Random:
         percent = "n/a";
         page_.TrackBar.setPosition(int(cur * 20 / (end + 1)));
+        if (onRandomNow) onRandomNow();
         break;
     case ScanDirection::Butterfly: {
         const uint64_t mid = state_.btfMid ? state_.btfMid : 1;
@@ -60,7 +62,8 @@ void ProgressDisplay::showPosition(uint32_t sectorsPerMiB) {
     application_.setCaption(state_.direction == ScanDirection::Random ? "RND scan" : percent + "%" + "  Scan");
 }
 
-void ProgressDisplay::afterBlock(const Clock& clock, uint32_t sectorsPerMiB) {
+void ProgressDisplay::afterBlock(const Clock& clock, uint32_t sectorsPerMiB, uint64_t lba) {
+    at_ = lba;
     if (++blocksSinceSample_ > state_.speedSampleBlocks) {
         sampleRate(clock);
         blocksSinceSample_ = 0;
@@ -75,5 +78,11 @@ void ProgressDisplay::finished() {
     page_.ScanPercentLed.setCaption(" 100");
     application_.setCaption("100%  Scan");
 }
+
+} // namespace korvane::tests
+
+namespace korvane::tests {
+
+void ProgressDisplay::resumed(uint64_t now) { lastSample_ = now - lastInterval_ / 2; }
 
 } // namespace korvane::tests

@@ -3,6 +3,7 @@
 #include "tests/ScanState.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace korvane::tests {
@@ -21,8 +22,12 @@ public:
     };
     // A scan starts: the sample time and the counters begin at `clock.now`.
     void start(const Clock& clock);
-    // UI step after each block.
-    void afterBlock(const Clock& clock, uint32_t sectorsPerMiB);
+    // UI step after each block: the block at `lba` ended at clock.now.
+    void afterBlock(const Clock& clock, uint32_t sectorsPerMiB, uint64_t lba);
+    // Continue after a pause: the last sample moves to now less half the last interval.
+    void resumed(uint64_t now);
+    // A random scan's position refresh also reads the time of day for its deadline.
+    std::function<void()> onRandomNow;
     // The end of a scan: "100".
     void finished();
 
@@ -35,7 +40,8 @@ private:
     form::TestsPage& page_;
     form::Control& application_;
     ScanState& state_;
-    uint64_t lastSample_ = 0;
+    uint64_t lastSample_ = 0, lastInterval_ = 0;
+    uint64_t at_ = 0;
     uint32_t blocksSinceSample_ = 0, blocksSinceRefresh_ = 0;
 };
 

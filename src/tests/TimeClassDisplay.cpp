@@ -30,21 +30,23 @@ form::Label& TimeClassDisplay::counter(int cls) {
     return *labels[cls - 1];
 }
 
-int TimeClassDisplay::classify() {
-    const int cls = classifyBlock(uint32_t(std::min<uint64_t>(state_.blockTime, UINT32_MAX)), state_.classLimits);
+int TimeClassDisplay::classify(uint64_t lba, uint64_t blockTime) {
+    const int cls = classifyBlock(uint32_t(std::min<uint64_t>(blockTime, UINT32_MAX)), state_.classLimits);
     state_.cellCode = char('0' + cls);
-    uint32_t& count = state_.classCounts[size_t(cls - 1)];
-    ++count;
-    counter(cls).setCaption(std::to_string(count));
+    ++state_.classCounts[size_t(cls - 1)];
     if (state_.defectoscope || cls < 3) return cls;
     form::CheckBox* boxes[4] = {&page_.ErLogBx50, &page_.ErLogBx200, &page_.ErLogBx600, &page_.ErLogBxbig};
     if (!boxes[cls - 3]->checked()) return cls;
     const uint32_t u = state_.classLimits.unitsPerMs ? state_.classLimits.unitsPerMs : 1;
     const std::string text = std::string(cls >= 5 ? "Warning! " : "") + "Block start at " +
-                             std::to_string(state_.curLba.load()) + " = " + std::to_string(state_.blockTime / u) + " ms";
+                             std::to_string(lba) + " = " + std::to_string(blockTime / u) + " ms";
     log_(text, 0, 4);
     ++state_.warningCount;
     return cls;
+}
+
+void TimeClassDisplay::showCounts() {
+    for (int cls = 1; cls <= 6; ++cls) counter(cls).setCaption(std::to_string(state_.classCounts[size_t(cls - 1)]));
 }
 
 void TimeClassDisplay::resetCounters() {

@@ -15,8 +15,11 @@ public:
     void applyLimits(const ClassLimits& limits);
     // The direction changed: M follows it, and the last label shows the plain value first.
     void directionChanged(ScanDirection order);
-    // UI step for a good block: its class, counter, map code and, when its box says so, a line.
-    int classify();
+    // UI step for a good block at `lba` that took `blockTime` units: its class, counter, map code
+    // and, when its box says so, a line. The counter's label is left to showCounts.
+    int classify(uint64_t lba, uint64_t blockTime);
+    // The six counters' labels from the counts.
+    void showCounts();
     // "RS": the counters back to zero.
     void resetCounters();
 

@@ -7,62 +7,83 @@
 using namespace korvane::tests;
 
 namespace {
-// How many times each sector of [start, end] was covered by the blocks of a whole scan.
-std::vector<int> coverage(ScanDirection order, uint64_t start, uint64_t end, uint32_t size) {
-    std::vector<int> hits(end + 1, 0);
-    BlockCursor c = BlockCursor::begin(order, start, end, size);
+struct Block {
+    uint64_t lba;
+    uint32_t size;
+    bool operator==(const Block&) const = default;
+};
+
+// The blocks of a whole scan of [start, end], as the worker walks them.
+std::vector<Block> blocksOf(ScanDirection order, uint64_t start, uint64_t end, uint16_t size) {
+    ScanState s;
+    s.startLba = start;
+    s.endLba = end;
+    s.range = std::max<uint64_t>(end - start, 1);
+    s.direction = order;
+    beginOrder(s, size);
+    std::vector<Block> blocks;
     for (int guard = 0; guard < 100000; ++guard) {
-        c.place([](uint64_t) { return 0u; });
-        for (uint64_t s = c.curLba; s < c.curLba + c.blockSize && s <= end; ++s) ++hits[s];
-        if (!c.advance()) break;
+        placeBlock(s, 0);
+        blocks.push_back({s.curLba, s.blockSize});
+        if (!advanceBlock(s) || order == ScanDirection::Random) break;
     }
+    return blocks;
+}
+
+std::vector<int> coverage(const std::vector<Block>& blocks, uint64_t end) {
+    std::vector<int> hits(end + 1, 0);
+    for (auto b : blocks)
+        for (uint64_t s = b.lba; s < b.lba + b.size && s <= end; ++s) ++hits[s];
     return hits;
 }
 } // namespace
 
-TEST(BlockOrder, ForwardAndReverseCoverEverySectorOnceAndTheForwardTailEndsOnEndLba) {
+TEST(BlockOrder, EveryOrderCoversItsRangeInTheBlocksItNames) {
+    using D = ScanDirection;
     struct Case {
+        D order;
         uint64_t start, end;
-        uint32_t size;
+        uint16_t size;
+        std::vector<Block> blocks; // empty: only the coverage is checked
     };
-    for (auto c : {Case{0, 999, 256}, Case{0, 1023, 256}, Case{10, 11, 256}, Case{5, 5000, 1}, Case{0, 257, 256}}) {
-        auto rev = coverage(ScanDirection::Reverse, c.start, c.end, c.size);
-        for (uint64_t s = c.start; s <= c.end; ++s) ASSERT_EQ(rev[s], 1) << "reverse, sector " << s << " of " << c.end;
-        auto fwd = coverage(ScanDirection::Forward, c.start, c.end, c.size);
-        for (uint64_t s = c.start; s <= c.end; ++s) ASSERT_GE(fwd[s], 1) << "forward, sector " << s << " of " << c.end;
-        EXPECT_GE(fwd[c.end], 1) << "endLba is inclusive";
+    const Case cases[] = {
+        {D::Forward, 0, 1000, 256, {{0, 256}, {256, 256}, {512, 256}, {768, 232}, {1000, 1}}},
+        {D::Reverse, 0, 1000, 256, {{745, 256}, {489, 256}, {233, 256}, {0, 233}}},
+        {D::Butterfly, 0, 1023, 256, {{0, 256}, {768, 256}, {256, 256}, {512, 256}}},
+        {D::Butterfly, 0, 1000, 256, {{0, 256}, {745, 256}, {256, 256}, {489, 256}}},
+        {D::Forward, 7, 7, 256, {{7, 1}}},
+        {D::Reverse, 7, 7, 256, {{7, 1}}},
+        {D::Butterfly, 7, 7, 256, {{7, 1}}},
+        {D::Forward, 0, 999, 256, {}},
+        {D::Reverse, 10, 11, 256, {}},
+        {D::Reverse, 5, 5000, 1, {}},
+        {D::Forward, 0, 257, 256, {}},
+        {D::Butterfly, 0, 4095, 256, {}},
+    };
+    for (const auto& c : cases) {
+        auto blocks = blocksOf(c.order, c.start, c.end, c.size);
+        if (!c.blocks.empty()) EXPECT_EQ(blocks, c.blocks) << int(c.order) << " over " << c.start << ".." << c.end;
+        auto hits = coverage(blocks, c.end);
+        for (uint64_t s = c.start; s <= c.end; ++s) {
+            ASSERT_GE(hits[s], 1) << int(c.order) << ": sector " << s << " of " << c.start << ".." << c.end;
+            if (c.order == D::Reverse) ASSERT_EQ(hits[s], 1) << "reverse scans every sector once: " << s;
+        }
     }
-    // The forward tail: a block of endLba - curLba sectors, then one sector at endLba.
-    BlockCursor f = BlockCursor::begin(ScanDirection::Forward, 0, 999, 256);
-    std::vector<std::pair<uint64_t, uint32_t>> blocks;
-    do blocks.emplace_back(f.curLba, f.blockSize);
-    while (f.advance());
-    EXPECT_EQ(blocks.back(), (std::pair<uint64_t, uint32_t>{999, 1}));
-    EXPECT_EQ(blocks[blocks.size() - 2], (std::pair<uint64_t, uint32_t>{768, 231}));
-}
-
-TEST(BlockOrder, ButterflyMeetsInTheMiddleWithEverySectorScanned) {
-    for (uint64_t end : {999ull, 1023ull, 4095ull}) {
-        auto hits = coverage(ScanDirection::Butterfly, 0, end, 256);
-        for (uint64_t s = 0; s <= end; ++s) ASSERT_GE(hits[s], 1) << "sector " << s << " of " << end;
-    }
-    BlockCursor b = BlockCursor::begin(ScanDirection::Butterfly, 0, 1023, 256);
-    std::vector<uint64_t> starts;
-    do {
-        b.place([](uint64_t) { return 0u; });
-        starts.push_back(b.curLba);
-    } while (b.advance());
-    EXPECT_EQ(starts, (std::vector<uint64_t>{0, 768, 256, 512})) << "low, high, low, high";
 }
 
 TEST(BlockOrder, RandomPositionsStayInsideTheRangeAndErrorCodesMap) {
-    BlockCursor r = BlockCursor::begin(ScanDirection::Random, 1000, 101000, 256);
+    ScanState s;
+    s.startLba = 1000;
+    s.endLba = 101000;
+    s.range = 100000;
+    s.direction = ScanDirection::Random;
+    beginOrder(s, 256);
     for (uint32_t counter = 0; counter < 5000; counter += 7) {
-        r.place([&](uint64_t bound) { return randomBelow(bound, counter * 2654435761u); });
-        ASSERT_GE(r.curLba, 1000u);
-        ASSERT_LT(r.curLba, 1000u + 100000u - 256u);
+        placeBlock(s, randomBelow(s.range - s.blockSize, counter * 2654435761u));
+        ASSERT_GE(s.curLba, 1000u);
+        ASSERT_LT(s.curLba, 1000u + 100000u - 256u);
     }
-    EXPECT_EQ(randomBelow(0, 12345), 0u);
+    EXPECT_EQ(randomBelow(0, 12345), 0u) << "range less the block 0: always the start";
     EXPECT_EQ(randomBelow(uint64_t(1) << 32, 12345), 0u) << "the bound is taken modulo 2^32";
     const std::pair<uint32_t, uint16_t> codes[] = {{5, 4},  {19, 72}, {23, 64},   {25, 2},    {27, 16},
                                                    {55, 4}, {1117, 4}, {1122, 1}, {1785, 2},  {31, 31},

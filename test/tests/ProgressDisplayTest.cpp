@@ -18,8 +18,8 @@ TEST(ProgressDisplay, TheRateTheRemainingTimeAndThePositionRefreshAtTheirInterva
     int captionChanges = 0;
     std::string lastCaption = t.app->form.Application.caption();
     for (int block = 1; block <= 26; ++block) {
-        s.curLba = uint64_t(block) * 256;
-        display.afterBlock({block == 26 ? 100 * ticksPerMs : uint64_t(block), true, ticksPerMs}, 2048);
+        display.afterBlock({block == 26 ? 100 * ticksPerMs : uint64_t(block), true, ticksPerMs}, 2048,
+                           uint64_t(block) * 256);
         if (t.app->form.Application.caption() != lastCaption) {
             ++captionChanges;
             lastCaption = t.app->form.Application.caption();

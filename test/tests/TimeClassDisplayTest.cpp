@@ -43,24 +43,23 @@ TEST_F(Display, EachClassCountsAndOnlyTheCheckedSlowClassesAreLogged) {
                           {1500, 4, nullptr}, // its box is unchecked
                           {3000, 5, "Warning! Block start at 4096 = 300 ms"},
                           {70000, 6, "Warning! Block start at 4096 = 7000 ms"}};
-    state.curLba = 4096;
     for (const auto& c : cases) {
         size_t before = t.messages().size();
-        state.blockTime = c.time;
-        EXPECT_EQ(display.classify(), c.cls) << c.time;
+        EXPECT_EQ(display.classify(4096, c.time), c.cls) << c.time;
         EXPECT_EQ(state.cellCode, char('0' + c.cls));
         if (c.line)
             EXPECT_EQ(t.lastMessage(), c.line);
         else
             EXPECT_EQ(t.messages().size(), before) << c.time;
     }
+    display.showCounts();
     EXPECT_EQ(page.Tim1Lab.caption(), "1");
     EXPECT_EQ(page.Tim6Lab.caption(), "1");
     EXPECT_EQ(state.warningCount, 3u);
     state.defectoscope = true; // the survey writes its own lines
-    state.blockTime = 70000;
     size_t before = t.messages().size();
-    display.classify();
+    display.classify(4096, 70000);
+    display.showCounts();
     EXPECT_EQ(t.messages().size(), before);
     EXPECT_EQ(page.Tim6Lab.caption(), "2");
     display.resetCounters();

@@ -45,24 +45,7 @@ uint32_t HostDiskDevices::errorFromErrno(int err) {
 }
 
 uint32_t HostDiskDevices::errorFromSense(const uint8_t* sense, size_t length) {
-    if (!sense || length < 3) return syserr::IoDevice;
-    uint8_t key, asc;
-    if ((sense[0] & 0x7F) >= 0x72) { // descriptor format
-        key = sense[1] & 0x0F;
-        asc = length > 2 ? sense[2] : 0;
-    } else {
-        key = sense[2] & 0x0F;
-        asc = length > 12 ? sense[12] : 0;
-    }
-    switch (key) {
-    case 0x00:
-    case 0x01: return syserr::Success;
-    case 0x02: return syserr::NotReady;
-    case 0x03: return asc == 0x11 ? syserr::Crc : asc == 0x14 ? syserr::SectorNotFound : syserr::IoDevice;
-    case 0x05: return asc == 0x21 ? syserr::SectorNotFound : syserr::InvalidFunction;
-    case 0x07: return syserr::WriteProtect;
-    default: return syserr::IoDevice;
-    }
+    return systemErrorFromSense(sense, uint32_t(length));
 }
 
 std::vector<uint8_t> HostDiskDevices::driveCmdArgs(const TaskFile& regs, uint32_t dataLength) {
@@ -395,7 +378,7 @@ HostDiskDevices::HostDiskDevices(std::vector<std::string> extraDevices, std::str
     }
 }
 
-std::unique_ptr<DiskHandle> HostDiskDevices::openPath(const std::string& path, uint32_t& error) {
+std::unique_ptr<DiskHandle> HostDiskDevices::openPath(const std::string& path, uint32_t& error, bool exclusive) {
     struct stat st{};
     if (stat(path.c_str(), &st) != 0) {
         error = errorFromErrno(errno);
@@ -404,10 +387,16 @@ std::unique_ptr<DiskHandle> HostDiskDevices::openPath(const std::string& path, u
     bool block = S_ISBLK(st.st_mode);
     bool writable = true;
     bool direct = true;
-    int fd = open(path.c_str(), O_RDWR | O_DIRECT | O_CLOEXEC);
+    // O_EXCL on a block device: refused while it is mounted or held by another device.
+    const int excl = exclusive && block ? O_EXCL : 0;
+    int fd = open(path.c_str(), O_RDWR | O_DIRECT | O_CLOEXEC | excl);
     if (fd < 0 && errno == EINVAL) { // a file system that refuses direct I/O
         direct = false;
-        fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+        fd = open(path.c_str(), O_RDWR | O_CLOEXEC | excl);
+    }
+    if (fd < 0 && exclusive && errno == EBUSY) {
+        error = syserr::SharingViolation;
+        return nullptr;
     }
     if (fd < 0 && (errno == EROFS || errno == EACCES)) {
         writable = false;
@@ -433,7 +422,15 @@ std::unique_ptr<DiskHandle> HostDiskDevices::openPhysical(unsigned number, uint3
         error = syserr::FileNotFound;
         return nullptr;
     }
-    return openPath(physical_[number], error);
+    return openPath(physical_[number], error, false);
+}
+
+std::unique_ptr<DiskHandle> HostDiskDevices::openPhysicalExclusive(unsigned number, uint32_t& error) {
+    if (number >= physical_.size()) {
+        error = syserr::FileNotFound;
+        return nullptr;
+    }
+    return openPath(physical_[number], error, true);
 }
 
 std::unique_ptr<DiskHandle> HostDiskDevices::openLogical(char letter, uint32_t& error) {

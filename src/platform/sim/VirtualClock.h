@@ -22,6 +22,11 @@ public:
     void restorePriority(const SavedPriority& saved) override;
     std::unique_ptr<PeriodicTimer> startPeriodicTimer(std::function<void()> tick) override;
 
+    // Time passes a millisecond at a time, its timers ticking, until the flag is set.
+    void waitForFlag(std::atomic<bool>& flag) override {
+        while (!flag.load()) advanceMs(1);
+    }
+
     void advanceNs(uint64_t ns);
     // The lab's view of the same time: a busy drive moves it on when polled.
     uint64_t nowNs() override { return nowNs_.load(); }

@@ -1,0 +1,41 @@
+#pragma once
+#include "form/StringGrid.h"
+
+#include <cstdint>
+
+namespace korvane::tests {
+
+// The block map as the scan fills it: one cell per block, row after row, the map growing a row
+// when one is full so it scrolls with the scan.
+class ScanMapCells {
+public:
+    explicit ScanMapCells(form::StringGrid& grid) : grid_(grid) {}
+
+    // (width - 35) div 11 + 1 cells a row.
+    static uint16_t columnsFor(int width) { return uint16_t(width > 35 ? (width - 35) / 11 + 1 : 1); }
+    // A new map of one empty row.
+    void reset(int width) {
+        columns_ = columnsFor(width);
+        col_ = 0;
+        row_ = 0;
+        grid_.resize(columns_, 1);
+    }
+    void put(char code) {
+        grid_.setCell(size_t(row_) * columns_ + col_, uint8_t(code));
+        if (col_ + 1u < columns_) {
+            ++col_;
+            return;
+        }
+        col_ = 0;
+        ++row_;
+        grid_.addRow();
+    }
+    uint16_t columns() const { return columns_; }
+
+private:
+    form::StringGrid& grid_;
+    uint16_t columns_ = 1, col_ = 0;
+    int32_t row_ = 0;
+};
+
+} // namespace korvane::tests
