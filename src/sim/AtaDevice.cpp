@@ -295,6 +295,13 @@ uint8_t AtaDevice::sectorWrite(uint64_t lba, const uint8_t* data) {
         ++reallocated_;
         smart_.sectorReallocated(wasPending);
     }
+    if (int64_t(lba) == faults.corruptWriteLba) {
+        // A failing cache or bus: the sector is stored with one bit of its second byte flipped.
+        std::vector<uint8_t> bad(data, data + store_.sectorSize());
+        bad[1] ^= 0x01;
+        store_.write(lba, 1, bad.data());
+        return 0;
+    }
     store_.write(lba, 1, data);
     return 0;
 }
