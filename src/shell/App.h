@@ -34,6 +34,7 @@
 #include "shell/StartupState.h"
 #include "shell/WindowActions.h"
 #include "tests/ScanControl.h"
+#include "tests/ScanNavigation.h"
 #include "tests/ScanState.h"
 #include "tests/SurfaceScan.h"
 
@@ -117,6 +118,7 @@ public:
         [this] { return driveControl.stopSpindle(); }, [this] { return driveControl.recalibrate(); },
         [this] { form.commands.PowerBtn.click(); },
         [this] { session.primaryChannelAllowed = selection.enablePrimaryMaster; }}};
+    tests::ScanNavigation scanNavigation{form.tests, scan, session, surfaceScan, logger()};
 };
 
 } // namespace korvane::shell

@@ -235,6 +235,15 @@ void ScanControl::breakAll() {
     c_.session.readActive = false;
     c_.session.writeActive = false;
     c_.form.AniTimer.setEnabled(false);
+    // Between two passes of a loop there is no worker to stop: the next pass must not start.
+    restartPending_ = false;
+    if (!s.scanActive && s.scanStarted) {
+        s.scanStarted = false;
+        backToStart();
+        t.ScBlockSizeBox.setEnabled(true);
+        t.ScanRWGrp.setEnabled(true);
+        showBusy(false, "Scan complete");
+    }
     if (s.scanActive) {
         if (s.scanPaused) c_.gate.setUserPause(access::WorkerGate::Worker::Scan, false);
         completeScan();

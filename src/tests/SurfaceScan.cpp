@@ -141,6 +141,14 @@ bool SurfaceScan::openDrive() {
     return true;
 }
 
+void SurfaceScan::restartRandomClock() {
+    const double minute = 1.0 / 1440.0;
+    const double v = c_.form.tests.RndScTimeEdit.value();
+    randomStartMs_ = c_.timing.tickCount();
+    c_.state.randomDeadline = std::clamp(v - std::floor(v), minute, 1.0 - minute);
+    c_.state.randomNow = 0;
+}
+
 void SurfaceScan::closeDrive() {
     c_.state.handle = nullptr;
     handle_.reset();
@@ -176,12 +184,7 @@ void SurfaceScan::prepareBlocks() {
     s.warningCount = s.errorCount = 0;
     t.ErLab.setCaption("0");
     t.DftMeter.setMax(int(s.blockSize));
-    const double minute = 1.0 / 1440.0;
-    const double duration = std::clamp(t.RndScTimeEdit.value() - std::floor(t.RndScTimeEdit.value()), minute,
-                                       1.0 - minute);
-    randomStartMs_ = c_.timing.tickCount();
-    s.randomDeadline = duration;
-    s.randomNow = 0;
+    restartRandomClock();
     fastBlocks_ = 0;
     const int level = s.scanMode == ScanMode::Write ? 4 : (s.scanMode == ScanMode::Read && !api()) ? 3 : 1;
     c_.log(startLine(), 0, level);

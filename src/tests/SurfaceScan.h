@@ -66,6 +66,8 @@ public:
     // The time-out from its box: "never" -1, else its digits (0 becomes 1, shown).
     void readTimeout();
     void closeDrive();
+    // A random scan's duration counts from now (its order was chosen during the scan).
+    void restartRandomClock();
     // The clock the block times and rate samples are read on.
     uint64_t scanNow() { return c_.timing.commonNow(); }
     ScanTimerWake& timerWake() { return wake_; }

@@ -2,6 +2,8 @@
 
 #include "access/SizeParse.h"
 #include "app/cli/CliDialogs.h"
+#include "app/cli/CliScan.h"
+#include "app/cli/CliSupport.h"
 #include "sim/LabProfiles.h"
 
 #include <algorithm>
@@ -16,11 +18,15 @@ namespace {
 
 using form::Origin;
 
+} // namespace
+
 bool fail(CliContext& c, const std::string& why) {
     c.app.eventLog.flush();
     c.err << "korvane-cli: " << why << "\n";
     return false;
 }
+
+namespace {
 
 // Clicks the API/PIO selector as the user would; false when start-up left it locked.
 bool chooseMode(CliContext& c, int index) {
@@ -112,11 +118,17 @@ int runReset(CliContext& c) {
     return c.app.pio.driveReset() ? 0 : 1;
 }
 
+} // namespace
+
 bool hasFlag(const CliContext& c, const std::string& flag) {
     for (auto& a : c.options.arguments)
         if (a == flag) return true;
     return false;
 }
+
+namespace {
+
+} // namespace
 
 std::optional<std::string> flagValue(const CliContext& c, const std::string& flag) {
     const auto& args = c.options.arguments;
@@ -124,6 +136,8 @@ std::optional<std::string> flagValue(const CliContext& c, const std::string& fla
         if (args[i] == flag) return args[i + 1];
     return std::nullopt;
 }
+
+namespace {
 
 int runPassport(CliContext& c) {
     auto& app = c.app;
@@ -202,11 +216,15 @@ int runStatus(CliContext& c) {
 }
 
 // Commands that work in both modes: in PIO mode they need port access.
+} // namespace
+
 bool prepareDrive(CliContext& c) {
     if (c.app.session.accessMode == access::AccessMode::Pio && !c.app.session.portDriverReady)
         return fail(c, "port access is not available on this machine (the log says why)");
     return true;
 }
+
+namespace {
 
 // The one positional word a command takes, from its allowed values.
 std::optional<std::string> word(CliContext& c, size_t index, std::initializer_list<const char*> allowed) {
@@ -221,10 +239,14 @@ std::optional<std::string> word(CliContext& c, size_t index, std::initializer_li
 }
 
 // A command that writes to the drive goes ahead only with --yes.
+} // namespace
+
 bool confirmedWrite(CliContext& c, const std::string& what) {
     if (c.options.answer.value_or(false)) return true;
     return fail(c, c.options.command + ": " + what + " writes to the drive: add --yes to do it");
 }
+
+namespace {
 
 int runSleep(CliContext& c) {
     if (!prepareDrive(c)) return 1;
@@ -369,6 +391,11 @@ const std::map<std::string, Command>& commandTable() {
         {"mbr", {runMbr, true, {{"on", "off", "--yes", "--no"}, {}}}},
         {"power", {runPower, true, {}}},
         {"hpa", {runHpa, true, {{"native", "set", "--temp", "--yes", "--no"}, {}, 1}}},
+        {"scan",
+         {runScan, true,
+          {{"--ddd", "--stamps", "--long-writing", "--yes", "--no"},
+           {"--mode", "--start", "--end", "--block", "--order", "--duration", "--timeout", "--end-action", "--loops",
+            "--log"}}}},
         {"security",
          {runSecurity, true,
           {{"lock", "unlock", "erase", "--master", "--user", "--high", "--max", "--enhanced", "--yes", "--no"},

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/cli/CliOptions.h"
+#include "form/HeadlessUiThread.h"
 #include "shell/App.h"
 #include "sim/Lab.h"
 
@@ -14,7 +15,11 @@ struct CliContext {
     sim::Lab* lab; // null on this computer's own hardware
     std::ostream& out;
     std::ostream& err;
+    form::HeadlessUiThread& ui;
 };
+
+// Ctrl-C (SIGINT) and SIGTERM: counted by the handler, pressed as Break by a long command.
+int interruptsReceived();
 
 // A command that writes takes --yes or --no after its name too: they become the answer to its
 // confirmations. False, with the reason, when both are given.

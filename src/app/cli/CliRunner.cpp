@@ -11,6 +11,7 @@
 #include "platform/sim/LabSystemFacts.h"
 #include "platform/sim/SimDiskDevices.h"
 #include "platform/sim/SimPortIo.h"
+#include "platform/sim/VirtualClock.h"
 #include "shell/App.h"
 #include "sim/LabProfiles.h"
 #include "sim/LabStateStore.h"
@@ -71,10 +72,13 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         return 2;
     }
 
-    sim::RealLabTime labTime;
+    // The lab runs on its own time: a drive that is busy lets time pass when it is polled, so a
+    // scan of a whole lab drive takes as long as the work, and its block times are the drive's.
+    platform::VirtualClock labClock;
+    labClock.setReadStepNs(1000);
     std::unique_ptr<sim::Lab> lab;
     if (o.machine == CliOptions::Machine::Sim) {
-        lab = sim::buildLab(o.simProfile, labTime);
+        lab = sim::buildLab(o.simProfile, labClock);
         if (!lab) {
             err << "korvane-cli: unknown lab profile '" << o.simProfile << "' (korvane-cli lab lists them)\n";
             return 2;
@@ -89,7 +93,8 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         }
     }
 
-    platform::HostClock clock;
+    platform::HostClock hostClock;
+    platform::Clock& clock = lab ? static_cast<platform::Clock&>(labClock) : hostClock;
     platform::HostSystemFacts hostFacts;
     platform::LabSystemFacts labFacts(hostFacts);
     platform::SystemFacts& facts = lab ? static_cast<platform::SystemFacts&>(labFacts) : hostFacts;
@@ -126,13 +131,16 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         if (at != paths.end() && at - paths.begin() <= 24) o.api = std::to_string(at - paths.begin());
     }
 
-    CliContext context{app, o, lab.get(), out, err};
+    CliContext context{app, o, lab.get(), out, err, ui};
     std::optional<int> result = runCommand(o.command, context);
     int status = result.value_or(1);
     if (!result) {
         app.eventLog.flush();
         err << "korvane-cli: '" << o.command << "' is not available yet in this build\n";
     }
+    // The window's close presses Break; its line goes to the log file, not to a finished command's output.
+    app.eventLog.flush();
+    app.eventLog.onLineFinal = nullptr;
     app.startUp.onClose();
     app.eventLog.flush();
     if (lab && o.simStateDir) {

@@ -1,0 +1,224 @@
+#include "app/cli/CliScan.h"
+
+#include "app/cli/CliSupport.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <sstream>
+#include <unistd.h>
+
+namespace korvane::cli {
+
+namespace {
+
+std::atomic<int> interrupts{0};
+extern "C" void onInterrupt(int) { interrupts.fetch_add(1); }
+
+// Ctrl-C and SIGTERM press Break while a scan runs, as often as they come: the block in flight
+// ends and the results are printed, never an exit in the middle of a write.
+class InterruptsAsBreak {
+public:
+    InterruptsAsBreak() {
+        struct sigaction sa{};
+        sa.sa_handler = onInterrupt;
+        sigemptyset(&sa.sa_mask);
+        sigaction(SIGINT, &sa, &oldInt_);
+        sigaction(SIGTERM, &sa, &oldTerm_);
+    }
+    ~InterruptsAsBreak() {
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+
+private:
+    struct sigaction oldInt_{}, oldTerm_{};
+};
+
+bool allDigits(const std::string& s) {
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The scan's settings, checked before anything reaches the drive.
+struct ScanRequest {
+    int mode = -1;  // -1: as the window has it
+    int order = -1; // ScanDirection
+    int endAction = -1;
+    std::optional<std::string> start, end, block, timeout;
+    std::optional<double> duration; // days
+    std::optional<uint32_t> loops;
+    std::optional<std::vector<bool>> logBoxes; // 50, 200, 600, big, err
+    bool ddd = false, stamps = false, longWriting = false;
+};
+
+int indexOf(const std::string& v, std::initializer_list<const char*> names) {
+    int i = 0;
+    for (const char* n : names) {
+        if (v == n) return i;
+        ++i;
+    }
+    return -1;
+}
+
+std::optional<ScanRequest> parseRequest(CliContext& c) {
+    ScanRequest r;
+    auto bad = [&](const std::string& why) -> std::optional<ScanRequest> {
+        c.err << "korvane-cli: scan: " << why << "\n";
+        return std::nullopt;
+    };
+    if (auto v = flagValue(c, "--mode")) {
+        r.mode = indexOf(*v, {"verify", "read", "write"});
+        if (r.mode < 0) return bad("--mode is verify, read or write");
+    }
+    if (auto v = flagValue(c, "--order")) {
+        r.order = indexOf(*v, {"forward", "reverse", "random", "butterfly"});
+        if (r.order < 0) return bad("--order is forward, reverse, random or butterfly");
+    }
+    if (auto v = flagValue(c, "--end-action")) {
+        r.endAction = indexOf(*v, {"end", "spindle", "loop", "poweroff", "shutdown"});
+        if (r.endAction < 0) return bad("--end-action is end, spindle, loop, poweroff or shutdown");
+    }
+    r.start = flagValue(c, "--start");
+    r.end = flagValue(c, "--end");
+    if ((r.block = flagValue(c, "--block")) && !allDigits(*r.block)) return bad("--block takes a number of sectors");
+    if ((r.timeout = flagValue(c, "--timeout")) && *r.timeout != "never" && !allDigits(*r.timeout))
+        return bad("--timeout takes milliseconds or never");
+    if (auto v = flagValue(c, "--duration")) {
+        const size_t colon = v->find(':');
+        if (colon == std::string::npos || !allDigits(v->substr(0, colon)) || !allDigits(v->substr(colon + 1)))
+            return bad("--duration is HH:MM");
+        const int h = std::stoi(v->substr(0, colon)), m = std::stoi(v->substr(colon + 1));
+        if (m > 59 || h > 23 || h * 60 + m == 0) return bad("--duration is 00:01 to 23:59");
+        r.duration = (h * 60 + m) / 1440.0;
+    }
+    if (auto v = flagValue(c, "--loops")) {
+        if (!allDigits(*v) || v->size() > 9 || std::stoul(*v) == 0) return bad("--loops takes a number of passes");
+        r.loops = uint32_t(std::stoul(*v));
+    }
+    if (auto v = flagValue(c, "--log")) {
+        std::vector<bool> boxes(5, false);
+        std::stringstream list(*v);
+        for (std::string item; std::getline(list, item, ',');) {
+            const int i = indexOf(item, {"50", "200", "600", "big", "err"});
+            if (i < 0) return bad("--log takes 50, 200, 600, big and err, separated by commas");
+            boxes[size_t(i)] = true;
+        }
+        r.logBoxes = boxes;
+    }
+    r.ddd = hasFlag(c, "--ddd");
+    r.stamps = hasFlag(c, "--stamps");
+    r.longWriting = hasFlag(c, "--long-writing");
+    return r;
+}
+
+// The Tests page set as the request says, with the controls a user would use.
+void applyRequest(CliContext& c, const ScanRequest& r) {
+    auto& app = c.app;
+    auto& t = app.form.tests;
+    using form::Origin;
+    if (r.mode >= 0) t.ScanRWGrp.setItemIndex(r.mode, Origin::User);
+    if (r.order >= 0) {
+        form::Image* images[] = {&t.ImgFWD, &t.ImgREV, &t.ImgRND, &t.ImgBTF};
+        images[r.order]->mouseDown();
+    }
+    if (r.duration) t.RndScTimeEdit.setValue(*r.duration, Origin::User);
+    if (r.start) t.StartLbaEdit.setText(*r.start, Origin::User);
+    if (r.end) t.EndLbaEdit.setText(*r.end, Origin::User);
+    if (r.block) {
+        t.AutoSizeSC.setChecked(false, Origin::User); // the passport must not choose another
+        t.ScBlockSizeBox.setText(*r.block, Origin::User);
+        if (t.ScBlockSizeBox.text() != *r.block)
+            c.err << "korvane-cli: scan: block size " << *r.block << " becomes " << t.ScBlockSizeBox.text() << "\n";
+    }
+    if (r.timeout) t.ScanTimeEdit.setText(*r.timeout, Origin::User);
+    if (r.ddd) t.DDDChk.setChecked(true, Origin::User);
+    if (r.stamps) t.ScNumLbaChk.setChecked(true, Origin::User);
+    if (r.longWriting) t.EnLwChk.setChecked(true, Origin::User);
+    if (r.endAction >= 0) t.EndScanVarBox.setItemIndex(r.endAction, Origin::User);
+    if (r.logBoxes) {
+        form::CheckBox* boxes[] = {&t.ErLogBx50, &t.ErLogBx200, &t.ErLogBx600, &t.ErLogBxbig, &t.ErLogBxErr};
+        for (size_t i = 0; i < 5; ++i) boxes[i]->setChecked((*r.logBoxes)[i], Origin::User);
+    }
+}
+
+std::string progressLine(const shell::App& app) {
+    const auto& t = app.form.tests;
+    const auto& s = app.scan;
+    std::string line = t.ScanPercentLed.caption() + "%  LBA " + t.LbaOut.text() + "  " + t.ScanMbLed.caption() +
+                       " MB  " + t.SpeedLed.caption() + " kb/s  left " + t.ScTimeLed.caption() + "  ";
+    for (uint32_t n : s.classCounts) line += " " + std::to_string(n);
+    line += "  err " + std::to_string(s.errorCount);
+    return line;
+}
+
+// The six counters under their limits, and the bad blocks.
+std::string classCountsLine(const shell::App& app) {
+    const auto& t = app.form.tests;
+    const form::Label* limits[] = {&t.scTim5, &t.scTim20, &t.scTim50, &t.scTim200, &t.scTim600, &t.scTimBig};
+    std::string line = "Classes:";
+    for (size_t i = 0; i < 6; ++i) {
+        const std::string& limit = limits[i]->caption();
+        const bool plain = i < 5 && limit.back() != 's'; // "1.2s" carries its unit
+        line += std::string(i ? ", " : " ") + (i < 5 ? "<" : "") + limit + (plain ? " ms" : "") + ": " +
+                std::to_string(app.scan.classCounts[i]);
+    }
+    line += "; Err: " + std::to_string(app.scan.errorCount);
+    return line;
+}
+
+} // namespace
+
+int interruptsReceived() { return interrupts.load(); }
+
+int runScan(CliContext& c) {
+    auto request = parseRequest(c);
+    if (!request) return 2;
+    auto& app = c.app;
+    if (!prepareDrive(c)) return 1;
+    auto& t = app.form.tests;
+    // The passport first, so the range can be given against the drive's size.
+    app.form.commands.PasspBtn.click();
+    if (app.session.maxLba == 0) return fail(c, "scan: the drive gives no passport"), 1;
+    applyRequest(c, *request);
+    if (t.ScanRWGrp.itemIndex() == 2) {
+        c.err << "korvane-cli: scan: writing zeros over LBA " << t.StartLbaEdit.text() << ".." << t.EndLbaEdit.text()
+              << "\n";
+        if (!confirmedWrite(c, "a write scan")) return 1;
+    }
+    app.scanControl.onWriteWarnShown = [&app] { app.form.writeWarn.OkBtn.click(); };
+
+    InterruptsAsBreak breakOnInterrupt;
+    const int interruptsBefore = interrupts.load();
+    t.ScanStartBtn.click();
+    if (!app.scan.scanStarted) {
+        app.eventLog.flush();
+        return 1;
+    }
+    const bool progress = isatty(STDERR_FILENO) && !c.options.quiet;
+    auto lastShown = std::chrono::steady_clock::now();
+    int pressed = interruptsBefore;
+    auto running = [&] { return app.scan.scanStarted || app.jobs.running(access::WorkerGate::Worker::Scan); };
+    c.ui.runUntil([&] {
+        if (interrupts.load() != pressed) {
+            pressed = interrupts.load();
+            app.form.commands.BreakBtn.click();
+        }
+        // The last pass of a counted loop ends as a plain scan does, with its results.
+        if (request->loops && app.scan.loopMode && app.scan.loopCount >= *request->loops) {
+            t.EndScanVarBox.setItemIndex(0, form::Origin::User);
+        }
+        if (progress && std::chrono::steady_clock::now() - lastShown > std::chrono::milliseconds(100)) {
+            lastShown = std::chrono::steady_clock::now();
+            c.err << "\r" << progressLine(app) << "\x1b[K" << std::flush;
+        }
+        return !running();
+    });
+    if (progress) c.err << "\r\x1b[K" << std::flush;
+    app.eventLog.flush();
+    c.out << classCountsLine(app) << "\n";
+    if (app.session.breakRequested) return 1;
+    return app.scan.errorCount > 0 ? 3 : 0;
+}
+
+} // namespace korvane::cli

@@ -1,0 +1,19 @@
+#pragma once
+#include "app/cli/CliCommands.h"
+
+#include <optional>
+#include <string>
+
+namespace korvane::cli {
+
+// What the commands share: a failure message, the command's own options, the drive's readiness
+// and the confirmation of a write.
+bool fail(CliContext& c, const std::string& why);
+bool hasFlag(const CliContext& c, const std::string& flag);
+std::optional<std::string> flagValue(const CliContext& c, const std::string& flag);
+// In PIO mode the ports must be granted.
+bool prepareDrive(CliContext& c);
+// A command that writes to the drive goes ahead only with --yes.
+bool confirmedWrite(CliContext& c, const std::string& what);
+
+} // namespace korvane::cli
