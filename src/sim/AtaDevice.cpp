@@ -309,6 +309,7 @@ uint8_t AtaDevice::sectorWrite(uint64_t lba, const uint8_t* data) {
 void AtaDevice::writeCommand(uint8_t command) {
     if (!onBus() || phase_ == Phase::Busy) return;
     command_ = command;
+    lastPollNs_ = 0; // the first look at a new command never hurries it
     TaskFile tf;
     tf.features = cur_[0];
     tf.count = cur_[1];

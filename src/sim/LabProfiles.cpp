@@ -399,6 +399,7 @@ LabDisk diskOf(std::string name, DiskVariant v, std::shared_ptr<AtaDevice> d, ch
     disk.variant = v;
     disk.device = std::move(d);
     disk.letter = letter;
+    disk.systemDisk = letter == 'C'; // the lab machine runs from its drive C:
     const auto& p = disk.device->profile();
     if (v == DiskVariant::InternalSata || v == DiskVariant::UsbBridge) {
         disk.vendor = "ATA";

@@ -58,6 +58,7 @@ void TestApp::startPio(uint16_t base, uint16_t alt, bool slave) {
     app->settings.loadSettings();
     app->session.ntFamily = true;
     app->session.portDriverReady = true;
+    app->timing.measureCpuClock(); // as the start-up does: the 100 us steps need it
     app->clockControls.recomputeTimeouts();
     usePio(base, alt, slave);
 }
