@@ -371,3 +371,59 @@ TEST(CliRunner, AKeptLabRemembersWhatTheLastRunDidToItsDrives) {
     EXPECT_NE(refused.err.find("another version or damaged"), std::string::npos) << refused.err;
     EXPECT_EQ(run({"--host", "--sim-state", dir.path(), "devices"}).status, 2);
 }
+
+TEST(CliScan, PrintsItsLinesAndCountsAndExitsByWhatItFound) {
+    korvane::testsupport::TempDir logs;
+    auto scan = [&](std::vector<std::string> rest) {
+        std::vector<std::string> args = {"--ini", "/nonexistent/krv40.ini", "--logs", logs.path()};
+        args.insert(args.end(), rest.begin(), rest.end());
+        return run(args);
+    };
+    CliRun clean = scan({"--pio", "secondary", "scan", "--end", "20000"});
+    EXPECT_EQ(clean.status, 0) << clean.err;
+    EXPECT_NE(clean.out.find("Starting surface scan, LBA=0..20000, sequential access, timeout 10000ms"), std::string::npos);
+    EXPECT_NE(clean.out.find("***** Scan results: no warnings, no errors *****"), std::string::npos);
+    EXPECT_NE(clean.out.find("Classes: <5 ms: "), std::string::npos);
+
+    CliRun bad = scan({"--api", "2", "scan", "--mode", "read", "--start", "30000", "--end", "40000"});
+    EXPECT_EQ(bad.status, 3) << "bad blocks found";
+    EXPECT_NE(bad.err.find("Block 30768 Error: UNCR"), std::string::npos) << "level-4 lines on standard error too";
+    EXPECT_NE(bad.out.find("; Err: 1"), std::string::npos);
+
+    CliRun unconfirmed = scan({"--api", "2", "scan", "--mode", "write", "--end", "10000"});
+    EXPECT_EQ(unconfirmed.status, 1);
+    EXPECT_NE(unconfirmed.err.find("add --yes"), std::string::npos);
+    EXPECT_EQ(unconfirmed.out.find("Starting ERASING"), std::string::npos);
+
+    CliRun write = scan({"--api", "2", "scan", "--mode", "write", "--start", "0", "--end", "10000", "--yes"});
+    EXPECT_EQ(write.status, 0) << write.err;
+    EXPECT_NE(write.out.find("Starting ERASING, LBA=0..10000"), std::string::npos);
+
+    CliRun loops = scan({"--pio", "secondary", "scan", "--end", "3000", "--end-action", "loop", "--loops", "3"});
+    EXPECT_EQ(loops.status, 0) << loops.err;
+    EXPECT_NE(loops.out.find(". Try 3"), std::string::npos);
+    EXPECT_EQ(loops.out.find(". Try 4"), std::string::npos) << "three passes";
+    EXPECT_NE(loops.out.find("***** Scan results"), std::string::npos) << "the last pass ends with its results";
+
+    for (auto usage : std::vector<std::vector<std::string>>{{"scan", "--mode", "erase"},
+                                                           {"scan", "--timeout", "soon"},
+                                                           {"scan", "--duration", "0:00"},
+                                                           {"scan", "--block", "-5"},
+                                                           {"scan", "--log", "50,slow"},
+                                                           {"scan", "--frob"}})
+        EXPECT_EQ(scan(usage).status, 2) << usage[1];
+}
+
+TEST(CliScan, CtrlCIsBreakTheResultsArePrintedAndTheExitSaysBrokenOff) {
+    korvane::testsupport::TempDir dir;
+    // The whole lab drive, so the scan is still running when the signal comes.
+    const std::string script = "out=" + dir.file("out") + "; '" KORVANE_CLI "' --ini /nonexistent/krv40.ini --logs " +
+                               dir.path() + " --pio secondary scan >$out 2>&1 & p=$!; " +
+                               "until grep -q 'Starting surface scan' $out; do sleep 0.01; done; " +
+                               "kill -INT $p; wait $p; echo exit=$?; cat $out";
+    const std::string out = korvane::testsupport::runShell(script);
+    EXPECT_NE(out.find("exit=1"), std::string::npos) << out;
+    EXPECT_NE(out.find("Command interrupted by user!"), std::string::npos);
+    EXPECT_NE(out.find("***** Scan results: "), std::string::npos);
+    EXPECT_NE(out.find("Classes: "), std::string::npos);
+}

@@ -39,6 +39,7 @@ struct ScanLab {
     void range(const std::string& start, const std::string& end, const std::string& block = "256") {
         page.StartLbaEdit.setText(start, form::Origin::User);
         page.EndLbaEdit.setText(end, form::Origin::User);
+        page.AutoSizeSC.setChecked(false, form::Origin::User); // the passport must not choose another
         page.ScBlockSizeBox.setText(block, form::Origin::User);
     }
     bool running() const { return app.scan.scanStarted || app.jobs.running(access::WorkerGate::Worker::Scan); }

@@ -61,3 +61,74 @@ TEST(ScanModes, AnUnreadableSectorIsABadBlockWithItsLineLetterAndCountInBothMode
         EXPECT_EQ(lab.t.lastMessage(), "***** Scan results: Warnings - 0, errors - 1 *****");
     }
 }
+
+TEST_F(Scan, FieldsOutsideTheDriveAreClampedAndARangeOfOneSectorIsOneBlock) {
+    usePio();
+    const uint64_t last = app.session.maxLba - 1;
+    struct Case {
+        const char *start, *end, *block;
+        std::string startShown, endShown;
+        uint64_t blocks;
+    };
+    const Case cases[] = {
+        {"99999999999", "99999999999", "256", std::to_string(last), std::to_string(last), 1},
+        {"5000", "100", "256", "5000", "5000", 1}, // start above end: the end follows the start
+        {"7", "7", "256", "7", "7", 1},
+        {"0", "9", "0", "0", "9", 10}, // block 0 becomes 1
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.start) + ".." + c.end + " / " + c.block);
+        range(c.start, c.end, c.block);
+        scan();
+        EXPECT_EQ(page.StartLbaEdit.text(), c.startShown);
+        EXPECT_EQ(page.EndLbaEdit.text(), c.endShown);
+        EXPECT_EQ(counted() + app.scan.errorCount, c.blocks);
+        EXPECT_EQ(t.lastMessage().rfind("***** Scan results: ", 0), 0u);
+    }
+    // A size that does not convert stops the start with the error box, and nothing is sent.
+    range("99999999999999999999", "10");
+    const uint64_t sent = fujitsu().commandsTotal();
+    page.ScanStartBtn.click();
+    EXPECT_FALSE(app.scan.scanStarted);
+    EXPECT_FALSE(t.dialogs.shown.empty());
+    EXPECT_LE(fujitsu().commandsTotal() - sent, 1u) << "only the passport's IDENTIFY";
+}
+
+TEST_F(Scan, ADriveThatLeavesTheBusMidScanTimesOutItsBlocksAndTheScanEnds) {
+    usePio();
+    page.ScanTimeEdit.setText("20", form::Origin::User);
+    page.ScanRWGrp.setItemIndex(1, form::Origin::User);
+    range("0", "3000");
+    fujitsu().faults.disappearAfterWords = 256 * 256 * 3; // three blocks in
+    scan();
+    EXPECT_GE(app.scan.errorCount, 1u);
+    EXPECT_EQ(t.lastMessage().rfind("***** Scan results: Warnings - 0, errors - ", 0), 0u) << t.lastMessage();
+    EXPECT_EQ(page.ScanStartBtn.caption(), "Start");
+
+    // In API mode the vanished drive fails every request: bad blocks, and the scan still ends.
+    ScanLab api;
+    api.useApi(2);
+    api.range("0", "3000");
+    api.page.ScanRWGrp.setItemIndex(1, form::Origin::User);
+    api.page.ScanStartBtn.click();
+    api.waitFor([&] { return api.counted() > 2; });
+    api.t.lab->disks()[2].device->setPowered(false);
+    api.waitEnd();
+    EXPECT_GE(api.app.scan.errorCount, 1u);
+    EXPECT_EQ(api.t.lastMessage().rfind("***** Scan results: ", 0), 0u);
+}
+
+TEST_F(Scan, TheTimeoutBoxReadsNeverDigitsAndZeroAsOne) {
+    usePio();
+    struct Case {
+        const char* text;
+        int32_t ms;
+        const char* shown;
+    };
+    for (auto c : {Case{"never", -1, "never"}, Case{"0", 1, "1"}, Case{"250", 250, "250"}, Case{"x5y", 5, "x5y"}}) {
+        page.ScanTimeEdit.setText(c.text, form::Origin::User);
+        app.surfaceScan.readTimeout();
+        EXPECT_EQ(app.scan.timeoutMs, c.ms) << c.text;
+        EXPECT_EQ(page.ScanTimeEdit.text(), c.shown);
+    }
+}

@@ -105,7 +105,8 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     shell::App app(shell::AppEnvironment{clock, facts, ui, dialogs, clipboard, machine.ports(), machine.disks(),
                                          machine.power, pathsFor(o, facts)});
     app.eventLog.onLineFinal = [&](const std::string& line, const std::string& mark) {
-        if (!o.quiet) out << cliLogLine(line, mark) << "\n";
+        // Line by line, so a script or a terminal follows a long command as it goes.
+        if (!o.quiet) out << cliLogLine(line, mark) << "\n" << std::flush;
         // A script sees why a command failed even when it asked for quiet.
         if (mark == "4") err << cliLogLine(line, mark) << "\n";
     };

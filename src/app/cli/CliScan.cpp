@@ -24,6 +24,7 @@ public:
         struct sigaction sa{};
         sa.sa_handler = onInterrupt;
         sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART; // a transfer in flight is not cut short by the signal
         sigaction(SIGINT, &sa, &oldInt_);
         sigaction(SIGTERM, &sa, &oldTerm_);
     }
@@ -205,7 +206,7 @@ int runScan(CliContext& c) {
             app.form.commands.BreakBtn.click();
         }
         // The last pass of a counted loop ends as a plain scan does, with its results.
-        if (request->loops && app.scan.loopMode && app.scan.loopCount >= *request->loops) {
+        if (request->loops && app.scan.loopMode && app.scan.scanActive && app.scan.loopCount >= *request->loops) {
             t.EndScanVarBox.setItemIndex(0, form::Origin::User);
         }
         if (progress && std::chrono::steady_clock::now() - lastShown > std::chrono::milliseconds(100)) {
