@@ -10,13 +10,22 @@ DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
                 libgtest-dev libgmock-dev googletest libbenchmark-dev \
                 xvfb xauth fonts-dejavu-core fonts-dejavu-extra
 
-.PHONY: all deps configure build test run bench clean format
+# What the benchmarks time the scan against.
+BENCH_PACKAGES := fio bc
+
+.PHONY: all deps bench-deps install-packages configure build test run bench clean format
 
 all: build
 
 deps:
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(DEB_PACKAGES)"
+
+bench-deps:
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(BENCH_PACKAGES)"
+
+install-packages:
 	@missing=""; \
-	for p in $(DEB_PACKAGES); do \
+	for p in $(PACKAGES); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -38,8 +47,9 @@ test: build
 run: build
 	@./scripts/run.sh $(BUILD)
 
-bench: build
+bench: build bench-deps
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@for s in bench/*.sh; do bash "$$s" $(BUILD); done
 
 format:
 	@find src test bench -name '*.h' -o -name '*.cpp' | xargs clang-format -i

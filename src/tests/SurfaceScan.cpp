@@ -239,6 +239,8 @@ ProgressDisplay::Clock SurfaceScan::scanClock(uint64_t now) const {
 }
 
 void SurfaceScan::workerStarted() {
+    startedMs_ = endedMs_ = c_.timing.tickCount();
+    sectorsScanned_ = 0;
     c_.state.speedKBs = 1;
     progress_.start(scanClock(c_.timing.commonNow()));
     c_.form.tests.AdjScaleLabel.setCaption("Adjusting scale...");
@@ -252,6 +254,7 @@ void SurfaceScan::blocks(const BlockResult* results, size_t count) {
     std::optional<uint64_t> position; // LbaOut, set once for the whole batch
     for (size_t i = 0; i < count; ++i) {
         const BlockResult& r = results[i];
+        sectorsScanned_ += r.size;
         int timeClass = 0;
         if (r.bad) {
             s.blockError = r.error;
@@ -296,6 +299,7 @@ void SurfaceScan::results() {
     auto& t = c_.form.tests;
     auto& s = c_.state;
     closeDrive();
+    endedMs_ = c_.timing.tickCount();
     s.resultText = s.warningCount == 0 && s.errorCount == 0
                        ? "no warnings, no errors"
                        : "Warnings - " + std::to_string(s.warningCount) + ", errors - " + std::to_string(s.errorCount);

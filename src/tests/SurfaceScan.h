@@ -68,6 +68,9 @@ public:
     void closeDrive();
     // A random scan's duration counts from now (its order was chosen during the scan).
     void restartRandomClock();
+    // Milliseconds from the worker's first step to the results, and the sectors the blocks covered.
+    uint64_t elapsedMs() const { return endedMs_ - startedMs_; }
+    uint64_t sectorsScanned() const { return sectorsScanned_; }
     // The clock the block times and rate samples are read on.
     uint64_t scanNow() { return c_.timing.commonNow(); }
     ScanTimerWake& timerWake() { return wake_; }
@@ -110,6 +113,7 @@ private:
     std::unique_ptr<platform::DiskHandle> handle_;
     uint32_t fastBlocks_ = 0;
     uint64_t randomStartMs_ = 0;
+    uint64_t startedMs_ = 0, endedMs_ = 0, sectorsScanned_ = 0;
 };
 
 } // namespace korvane::tests

@@ -20,6 +20,9 @@ struct ScanLab {
     shell::App& app = *t.app;
     form::TestsPage& page = app.form.tests;
 
+    // A counter read lets 1 us pass (as on the command line's lab): 100 reads make a 100 us step.
+    ScanLab() { t.clock.setReadStepNs(1000); }
+
     sim::AtaDevice& fujitsu() { return t.drive(kBase); }
 
     // PIO on the secondary master with its passport read, as a user starts.

@@ -127,7 +127,11 @@ void applyRequest(CliContext& c, const ScanRequest& r) {
     if (r.start) t.StartLbaEdit.setText(*r.start, Origin::User);
     if (r.end) t.EndLbaEdit.setText(*r.end, Origin::User);
     if (r.block) {
-        t.AutoSizeSC.setChecked(false, Origin::User); // the passport must not choose another
+        // The passport of the start must not choose another: the user's block size wins.
+        t.AutoSizeSC.setChecked(false, Origin::User);
+        app.passportSubscribers.subscribe([&t, block = *r.block](const info::DrivePassport&) {
+            t.ScBlockSizeBox.setText(block, Origin::User);
+        });
         t.ScBlockSizeBox.setText(*r.block, Origin::User);
         if (t.ScBlockSizeBox.text() != *r.block)
             c.err << "korvane-cli: scan: block size " << *r.block << " becomes " << t.ScBlockSizeBox.text() << "\n";
@@ -218,6 +222,12 @@ int runScan(CliContext& c) {
     if (progress) c.err << "\r\x1b[K" << std::flush;
     app.eventLog.flush();
     c.out << classCountsLine(app) << "\n";
+    const uint64_t ms = app.surfaceScan.elapsedMs();
+    const double mb = double(app.surfaceScan.sectorsScanned()) * app.session.bytesPerSector / 1e6;
+    char timing[96];
+    std::snprintf(timing, sizeof timing, "Scanned %.1f MB in %.3f s, %.1f MB/s\n", mb, ms / 1000.0,
+                  ms ? mb * 1000.0 / double(ms) : 0.0);
+    c.out << timing;
     if (app.session.breakRequested) return 1;
     return app.scan.errorCount > 0 ? 3 : 0;
 }

@@ -280,8 +280,12 @@ private:
 
     uint32_t transfer(uint64_t offset, void* buffer, uint32_t length, uint32_t& done, bool out) {
         done = 0;
-        uint64_t bytes = 0;
-        if (size(bytes) == 0 && offset + length > bytes) return syserr::SectorNotFound;
+        // The size is asked once; only a transfer past it asks again (an image file may grow).
+        if (offset + length > knownSize_) {
+            uint64_t bytes = 0;
+            if (size(bytes) == 0) knownSize_ = bytes;
+            if (offset + length > knownSize_) return syserr::SectorNotFound;
+        }
         void* io = buffer;
         // Direct I/O needs aligned memory; an unaligned caller buffer goes through a bounce buffer.
         bool bounce = direct_ && (reinterpret_cast<uintptr_t>(buffer) % 4096 != 0);
@@ -335,6 +339,7 @@ private:
     int fd_;
     bool direct_, block_, writable_;
     bool noSgIo_ = false;
+    uint64_t knownSize_ = 0;
     void* bounce_ = nullptr;
     uint32_t bounceSize_ = 0;
 };
