@@ -200,6 +200,26 @@ TEST_F(Gui, BlockMapPaintsOnlyTheRowsInView) {
     EXPECT_LE(map->lastPaintedRows(), 1);
 }
 
+TEST_F(Gui, F4ScansFromTheWindowAndTheStartButtonActsAsStopMeanwhile) {
+    auto& t = app().form.tests;
+    t.StartLbaEdit.setText("0", form::Origin::User);
+    t.EndLbaEdit.setText("3000000", form::Origin::User);
+    QTest::keyClick(&window(), Qt::Key_F4);
+    EXPECT_EQ(window().pages()->currentIndex(), 2);
+    auto* start = find<QPushButton>("ScanStartBtn");
+    ASSERT_TRUE(waitFor([&] { return start->text() == "Stop"; }));
+    ASSERT_TRUE(waitFor([&] { return app().scan.classCounts[0] + app().scan.classCounts[1] > 10; }));
+    EXPECT_NE(find<QLabel>("Tim1Lab")->text().toStdString() + find<QLabel>("Tim2Lab")->text().toStdString(), "00");
+    QTest::mouseClick(start, Qt::LeftButton); // "Stop"
+    ASSERT_TRUE(waitFor([&] { return start->text() == "Start" && !app().jobs.running(access::WorkerGate::Worker::Scan); }));
+    const auto& log = app().form.log.StringLog;
+    bool results = false;
+    for (size_t r = 0; r < log.rowCount(); ++r)
+        results = results || log.cell(r, shell::EventLog::MessageColumn).rfind("***** Scan results", 0) == 0;
+    EXPECT_TRUE(results);
+    EXPECT_GT(app().form.tests.Grid.cellCount(), 0u);
+}
+
 TEST_F(Gui, ScreenshotWritesEveryPage) {
     ASSERT_TRUE(program->writeScreenshots(dir.path() + "shots"));
     for (int i = 0; i < 5; ++i) {
