@@ -149,12 +149,12 @@ TEST_F(ScanControl, PauseHoldsTheWorkerContinueResumesAndBreakOnAPausedScanEndsI
     EXPECT_EQ(page.PauseBtn.caption(), "Continue");
     t.ui.runUntil([&] { return app.gate.held(access::WorkerGate::Worker::Scan); });
     EXPECT_EQ(t.lastMessage(), "Surface scan paused");
-    const uint64_t held = fujitsu().commandsTotal();
+    const uint64_t held = commandsSent();
     t.ui.processEvents();
-    EXPECT_EQ(fujitsu().commandsTotal(), held) << "a held worker sends nothing";
+    EXPECT_EQ(commandsSent(), held) << "a held worker sends nothing";
     page.PauseBtn.click();
     EXPECT_EQ(page.PauseBtn.caption(), "Pause");
-    waitFor([&] { return fujitsu().commandsTotal() > held + 5; });
+    waitFor([&] { return commandsSent() > held + 5; });
     EXPECT_TRUE(logged("Surface scan resumption"));
     page.PauseBtn.click();
     t.ui.runUntil([&] { return app.gate.held(access::WorkerGate::Worker::Scan); });

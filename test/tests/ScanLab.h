@@ -24,6 +24,11 @@ struct ScanLab {
     ScanLab() { t.clock.setReadStepNs(1000); }
 
     sim::AtaDevice& fujitsu() { return t.drive(kBase); }
+    // Commands the drive received so far, read under its bus lock while a worker may be sending.
+    uint64_t commandsSent() {
+        std::lock_guard bus(fujitsu().busLock());
+        return fujitsu().commandsTotal();
+    }
 
     // PIO on the secondary master with its passport read, as a user starts.
     void usePio() {

@@ -112,7 +112,11 @@ TEST_F(Scan, ADriveThatLeavesTheBusMidScanTimesOutItsBlocksAndTheScanEnds) {
     api.page.ScanRWGrp.setItemIndex(1, form::Origin::User);
     api.page.ScanStartBtn.click();
     api.waitFor([&] { return api.counted() > 2; });
-    api.t.lab->disks()[2].device->setPowered(false);
+    {
+        auto& drive = *api.t.lab->disks()[2].device;
+        std::lock_guard bus(drive.busLock()); // the worker is on the same bus
+        drive.setPowered(false);
+    }
     api.waitEnd();
     EXPECT_GE(api.app.scan.errorCount, 1u);
     EXPECT_EQ(api.t.lastMessage().rfind("***** Scan results: ", 0), 0u);

@@ -50,7 +50,10 @@ void VirtualClock::advanceNs(uint64_t ns) {
     uint64_t before = nowNs_.fetch_add(ns);
     uint64_t crossed = (before + ns) / 1000000u - before / 1000000u;
     if (crossed == 0) return;
-    std::lock_guard lock(timersMutex_);
+    // A thread that finds the timers already ticking in another lets its time pass untimed: a
+    // tick may take a lock (a drive's bus) that this thread holds while it moves time.
+    std::unique_lock lock(timersMutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return;
     for (uint64_t i = 0; i < crossed && !timers_.empty(); ++i) {
         auto snapshot = timers_;
         for (auto* t : snapshot) t->fire();
