@@ -2,6 +2,7 @@
 #include "platform/PowerControl.h"
 #include "platform/host/HostDiskDevices.h"
 #include "platform/host/HostPortIo.h"
+#include "platform/host/HostPowerControl.h"
 #include "platform/sim/SimDiskDevices.h"
 #include "platform/sim/SimPortIo.h"
 #include "sim/Lab.h"
@@ -31,7 +32,12 @@ struct Machine {
     std::unique_ptr<platform::SimPortIo> simPorts;
     std::unique_ptr<platform::SimDiskDevices> simDisks;
     std::unique_ptr<platform::HostDiskDevices> hostDisks;
-    platform::RecordedPowerControl power; // turning power off is a scan's end action, not offered yet
+    // The lab's computer only records a shutdown; this computer's is asked for one.
+    platform::PowerControl& power() {
+        return simDisks ? static_cast<platform::PowerControl&>(labPower) : hostPower;
+    }
+    platform::RecordedPowerControl labPower;
+    platform::HostPowerControl hostPower;
 };
 
 } // namespace korvane::app

@@ -50,6 +50,8 @@ public:
     // The IDE pass-through: registers in and out, data in or out of dataLength bytes.
     virtual uint32_t idePassThrough(TaskFile& regs, uint8_t* data, uint32_t dataLength, bool dataOut) = 0;
     virtual uint32_t scsiPassThrough(ScsiRequest& request) = 0;
+    // False when transfers go through the system's cache (the device refused direct I/O).
+    virtual bool directTransfers() const { return true; }
 };
 
 // The machine's disk devices: physical drives by number, logical drives by letter.

@@ -124,6 +124,10 @@ bool SurfaceScan::openDrive() {
             return false;
         }
         s.handle = handle_.get();
+        if (!handle_->directTransfers())
+            c_.log("[API] The device refuses direct transfers: blocks go through the system's cache, so their times "
+                   "are the cache's",
+                   0, 3);
         if (s.scanMode == ScanMode::Verify && !c_.api.chooseVerifyRoute(s.handle, s.startLba))
             c_.log("[API] The device cannot verify by itself: blocks are read instead, and their times include "
                    "the transfer",

@@ -78,7 +78,7 @@ GuiProgram::GuiProgram(const GuiOptions& o) {
     shell::AppPaths paths = shell::AppPaths::resolve(facts);
     if (o.iniFile) paths.iniPath = *o.iniFile;
     app_ = std::make_unique<shell::App>(shell::AppEnvironment{clock_, facts, ui_, dialogs_, clipboard_,
-                                                              machine_->ports(), machine_->disks(), machine_->power,
+                                                              machine_->ports(), machine_->disks(), machine_->power(),
                                                               paths});
     window_ = std::make_unique<qt::MainWindow>(*app_);
     dialogs_.setParent(window_.get());

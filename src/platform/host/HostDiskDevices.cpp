@@ -205,6 +205,7 @@ public:
         regs.device = args[6];
         return 0;
     }
+    bool directTransfers() const override { return direct_; }
     uint32_t scsiPassThrough(ScsiRequest& r) override {
         // A file, or a block device without SCSI (a loop device), still has a capacity: the size
         // the system gives, not one made up from a geometry that would cut the tail off.
