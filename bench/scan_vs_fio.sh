@@ -53,3 +53,16 @@ for file in "$random" "$unwritten"; do
       "$(echo "$ks / $fs" | bc -l)" "$(echo "($kt - $ft) / $RUNS / $blocks * 1000000" | bc -l)"
   done
 done
+
+# The same read scan in the window, drawn offscreen, against the command line's figure.
+WINDOW="$BUILD/bench/window_scan"
+if [ -x "$WINDOW" ]; then
+  ws=0 cs=0
+  for ((i = 0; i < RUNS; i++)); do
+    read -r wmb _ < <(QT_QPA_PLATFORM=offscreen "$WINDOW" "$random" 256 2>/dev/null)
+    read -r cmb _ < <(korvane "$random" 256)
+    ws=$(echo "$ws + $wmb" | bc -l); cs=$(echo "$cs + $cmb" | bc -l)
+  done
+  printf 'window    block 256: window  %8.1f MB/s  cli %8.1f MB/s  ratio %.3f\n' \
+    "$(echo "$ws / $RUNS" | bc -l)" "$(echo "$cs / $RUNS" | bc -l)" "$(echo "$ws / $cs" | bc -l)"
+fi

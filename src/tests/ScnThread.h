@@ -32,8 +32,8 @@ public:
 private:
     enum class Outcome { Good, Bad, Abort };
     enum class Wait { Ready, TimedOut, Break };
-    static constexpr size_t kBatch = 1024;
-    static constexpr uint32_t kBatchMs = 20;
+    static constexpr size_t kBatch = 4096;
+    static constexpr uint32_t kBatchMs = 100;
 
     void loop(access::WorkerContext& c);
     Outcome scanBlock(access::WorkerContext& c, BlockResult& r);

@@ -40,6 +40,7 @@ public:
     shell::App& app() { return *app_; }
     qt::MainWindow& window() { return *window_; }
     sim::Lab* lab() { return lab_.get(); }
+    Machine& machine() { return *machine_; }
     // Reads the passport as F2 does, then writes every page to DIR/page-N.png (N = 0 ... 4);
     // false when a file could not be written.
     bool writeScreenshots(const std::string& dir);
