@@ -31,7 +31,7 @@ static void BM_LabDriveScanAtVirtualTime(benchmark::State& state) {
     state.SetItemsProcessed(int64_t(blocks));
     state.SetLabel(api ? "API verify, 256-sector blocks" : "PIO verify, polling, 256-sector blocks");
 }
-BENCHMARK(BM_LabDriveScanAtVirtualTime)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_LabDriveScanAtVirtualTime)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 // One UI step from a worker to the headless UI thread and back.
 static void BM_UiStepHandOver(benchmark::State& state) {

@@ -30,7 +30,9 @@ struct ScanState {
     ScanMode scanMode = ScanMode::Verify;
     std::atomic<ScanDirection> direction{ScanDirection::Forward};
     ScanDirection lastDirection = ScanDirection::Forward;
-    double randomDeadline = 0, randomNow = 0; // days, as the date-time fields count
+    // Days since the random scan's start, as the date-time fields count: the deadline moves with
+    // the duration box, and the UI thread refreshes the clock while the worker reads it.
+    std::atomic<double> randomDeadline{0}, randomNow{0};
     std::atomic<uint64_t> blockTime{0};
     std::atomic<bool> timedOut{false};
     int32_t timeoutMs = -1;

@@ -12,7 +12,8 @@ using access::WorkerContext;
 ScnThread::ScnThread(ScanState& state, ScanSteps& steps, access::DriveSession& session, access::Timing& timing,
                      access::ApiAccess& api, ScanTimerWake& wake, ScanSetup setup)
     : state_(state), steps_(steps), session_(session), timing_(timing), api_(api), wake_(wake), setup_(setup),
-      deliver_([this] { steps_.blocks(batch_.data(), batched_); }) {}
+      deliver_([this] { steps_.blocks(batch_.data(), batched_); }),
+      showLongWrite_([this] { steps_.longWriteSector(longWriteIndex_, longWriteLba_); }) {}
 
 void ScnThread::run(WorkerContext& c) {
     platform::Clock& clock = timing_.clock();
@@ -37,8 +38,9 @@ void ScnThread::flush(WorkerContext& c) {
 }
 
 void ScnThread::loop(WorkerContext& c) {
-    const bool random = state_.direction == ScanDirection::Random;
     for (;;) {
+        // The order may change while the scan runs: it is taken anew for every block.
+        const bool random = state_.direction == ScanDirection::Random;
         if (!state_.scanActive || c.stopRequested()) return end(c);
         if (c.holdWanted()) {
             // Everything measured is shown before the worker stands still.
@@ -229,7 +231,9 @@ ScnThread::Outcome ScnThread::longWrite(WorkerContext& c, uint16_t bs, uint64_t 
     uint16_t* sector = session_.buffers.sectorBuffer;
     for (uint32_t i = 0; i < bs; ++i) {
         const uint64_t at = lba + i;
-        c.step([&] { steps_.longWriteSector(i, at); });
+        longWriteIndex_ = i;
+        longWriteLba_ = at;
+        c.step(showLongWrite_);
         if (breakWithLoops(c)) return Outcome::Abort;
         std::fill(sector, sector + 260, uint16_t(0));
         if (pio.waitNotBusy() == -1) break;

@@ -60,7 +60,10 @@ private:
     std::array<BlockResult, kBatch> batch_{};
     size_t batched_ = 0;
     uint32_t lastFlushMs_ = 0;
-    std::function<void()> deliver_;
+    // The steps the loops hand over, made once: a block loop allocates nothing.
+    std::function<void()> deliver_, showLongWrite_;
+    uint32_t longWriteIndex_ = 0;
+    uint64_t longWriteLba_ = 0;
 };
 
 } // namespace korvane::tests
