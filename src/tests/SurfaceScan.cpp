@@ -24,6 +24,7 @@ uint64_t digitsOr1(const std::string& text) {
 }
 
 constexpr double kMsPerDay = 86400000.0;
+constexpr size_t kBadBlocksKept = 100000;
 } // namespace
 
 SurfaceScan::SurfaceScan(SurfaceScanContext c)
@@ -245,6 +246,7 @@ ProgressDisplay::Clock SurfaceScan::scanClock(uint64_t now) const {
 void SurfaceScan::workerStarted() {
     startedMs_ = endedMs_ = c_.timing.tickCount();
     sectorsScanned_ = 0;
+    badBlocks_.clear();
     c_.state.speedKBs = 1;
     progress_.start(scanClock(c_.timing.commonNow()));
     c_.form.tests.AdjScaleLabel.setCaption("Adjusting scale...");
@@ -269,6 +271,11 @@ void SurfaceScan::blocks(const BlockResult* results, size_t count) {
         }
         if (r.jumpMark) s.cellCode = r.jumpMark;
         map_.put(s.cellCode);
+        if (r.bad && badBlocks_.size() < kBadBlocksKept) badBlocks_.emplace_back(r.lba, r.error);
+        if (csv_.isOpen()) {
+            const double perMs = std::max<uint32_t>(s.classLimits.unitsPerMs, 1);
+            csv_.add(BlockRow{r.lba, r.size, double(r.time) / perMs, timeClass, r.bad ? r.error : 0u, s.cellCode});
+        }
         const bool fast = timeClass == 1 || timeClass == 2;
         if (order == ScanDirection::Random || order == ScanDirection::Butterfly || !fast || ++fastBlocks_ >= 12) {
             if (fast) fastBlocks_ = 0;
@@ -277,6 +284,7 @@ void SurfaceScan::blocks(const BlockResult* results, size_t count) {
         progress_.afterBlock(scanClock(r.clockAt), c_.session.sectorsPerMiB, r.lba);
     }
     classes_.showCounts();
+    csv_.flush(); // what was scanned is on disk before the next batch
     if (order == ScanDirection::Butterfly) {
         t.LbaOut.setText(std::to_string(s.btfLow + s.blockSize));
         t.LbaOut1.setText(std::to_string(s.btfHigh + s.blockSize - 1));
@@ -303,6 +311,7 @@ void SurfaceScan::results() {
     auto& t = c_.form.tests;
     auto& s = c_.state;
     closeDrive();
+    csv_.close();
     endedMs_ = c_.timing.tickCount();
     s.resultText = s.warningCount == 0 && s.errorCount == 0
                        ? "no warnings, no errors"

@@ -10,6 +10,7 @@
 #include "form/MainForm.h"
 #include "info/DrivePassport.h"
 #include "platform/SystemFacts.h"
+#include "tests/BlockCsv.h"
 #include "tests/DefectHandler.h"
 #include "tests/ProgressDisplay.h"
 #include "tests/ScanMapCells.h"
@@ -78,6 +79,10 @@ public:
     ProgressDisplay& progress() { return progress_; }
     ScanMapCells& map() { return map_; }
     DefectHandler& defects() { return defects_; }
+    // Where the blocks of the next scan go as CSV rows (open it before the start).
+    BlockCsvWriter& blockFile() { return csv_; }
+    // The bad blocks of the last scan: first LBA and error code.
+    const std::vector<std::pair<uint64_t, uint16_t>>& badBlocks() const { return badBlocks_; }
 
     // The scan control's side of the worker's steps.
     std::function<bool()> onEndAction;   // true when a loop pass took over
@@ -114,6 +119,8 @@ private:
     uint32_t fastBlocks_ = 0;
     uint64_t randomStartMs_ = 0;
     uint64_t startedMs_ = 0, endedMs_ = 0, sectorsScanned_ = 0;
+    BlockCsvWriter csv_;
+    std::vector<std::pair<uint64_t, uint16_t>> badBlocks_;
 };
 
 } // namespace korvane::tests

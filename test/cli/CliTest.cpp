@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "support/TestApp.h"
+#include "tests/BlockCsv.h"
+
+#include <algorithm>
 
 #include <filesystem>
 #include <fstream>
@@ -426,4 +429,54 @@ TEST(CliScan, CtrlCIsBreakTheResultsArePrintedAndTheExitSaysBrokenOff) {
     EXPECT_NE(out.find("Command interrupted by user!"), std::string::npos);
     EXPECT_NE(out.find("***** Scan results: "), std::string::npos);
     EXPECT_NE(out.find("Classes: "), std::string::npos);
+}
+
+TEST(CliScan, BlockFilesJsonAndTheComparisonOfTwoScans) {
+    korvane::testsupport::TempDir dir;
+    auto cli = [&](std::vector<std::string> rest) {
+        std::vector<std::string> args = {"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", dir.path()};
+        args.insert(args.end(), rest.begin(), rest.end());
+        return run(args);
+    };
+    CliRun now = cli({"--pio", "secondary", "scan", "--end", "40000", "--csv", dir.file("now.csv"), "--json"});
+    EXPECT_EQ(now.status, 3);
+    EXPECT_EQ(now.out.rfind("{\"start\":0,\"end\":40000,\"mode\":\"verify\"", 0), 0u) << now.out;
+    EXPECT_NE(now.out.find("\"bad_blocks\":[{\"lba\":30976,\"code\":64}]"), std::string::npos);
+    EXPECT_EQ(std::count(now.out.begin(), now.out.end(), '\n'), 1) << "one object, no log lines";
+
+    std::string error;
+    auto rows = korvane::tests::readBlockCsv(dir.file("now.csv"), error);
+    ASSERT_TRUE(rows) << error;
+    ASSERT_EQ(rows->size(), 158u) << "0, 256 ... 39680, then 39936 (64 sectors) and 40000";
+    const auto bad = std::find_if(rows->begin(), rows->end(), [](auto& r) { return r.timeClass == 0; });
+    ASSERT_NE(bad, rows->end());
+    EXPECT_EQ(bad->lba, 30976u);
+    EXPECT_EQ(bad->errorCode, 64u);
+    EXPECT_EQ(bad->mapCode, 'x');
+
+    // The same drive earlier, when that block was still good and another one was faster.
+    {
+        std::istringstream in(dir.read("now.csv"));
+        std::ostringstream out;
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("30976,", 0) == 0) line = "30976,256,3.0,1,0,1";
+            if (line.rfind("0,", 0) == 0) line = "0,256,1.0,1,0,1"; // now in class 2, after the seek home
+            out << line << "\n";
+        }
+        dir.write("before.csv", out.str());
+    }
+    CliRun worse = cli({"scan-compare", dir.file("before.csv"), dir.file("now.csv")});
+    EXPECT_EQ(worse.status, 3);
+    EXPECT_NE(worse.out.find("Block 30976: bad now (code 64, 'x')"), std::string::npos) << worse.out;
+    EXPECT_NE(worse.out.find("Block 0: class 1 -> 2"), std::string::npos);
+    EXPECT_NE(worse.out.find("158 blocks compared: 1 slower, 1 became bad"), std::string::npos);
+    CliRun same = cli({"scan-compare", dir.file("now.csv"), dir.file("now.csv")});
+    EXPECT_EQ(same.status, 0);
+    EXPECT_NE(same.out.find("158 blocks compared: 0 slower, 0 became bad"), std::string::npos);
+
+    dir.write("junk.csv", "lba,sectors,time_ms,class,error_code,map_code\n1,2,three,1,0,1\n");
+    CliRun junk = cli({"scan-compare", dir.file("now.csv"), dir.file("junk.csv")});
+    EXPECT_EQ(junk.status, 1);
+    EXPECT_NE(junk.err.find("line 2: not a block row"), std::string::npos);
+    EXPECT_EQ(cli({"scan-compare", dir.file("now.csv")}).status, 2);
 }

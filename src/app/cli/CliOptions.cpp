@@ -8,7 +8,7 @@ namespace korvane::cli {
 
 namespace {
 
-const std::array<const char*, 22> kCommands = {"lab",   "devices",    "passport", "reset",  "status", "pci",
+const std::array<const char*, 23> kCommands = {"lab",   "devices",    "passport", "reset",  "status", "pci", "scan-compare",
                                                 "smart", "scan",       "seek",     "aam",    "hpa",    "security",
                                                 "cache", "sleep",      "recall",   "rpm",    "mbr",    "partitions",
                                                 "sector", "power",     "demo",     "clock"};

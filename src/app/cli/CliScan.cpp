@@ -1,6 +1,8 @@
 #include "app/cli/CliScan.h"
 
+#include "app/cli/CliRunner.h"
 #include "app/cli/CliSupport.h"
+#include "tests/BlockCsv.h"
 
 #include <atomic>
 #include <chrono>
@@ -50,7 +52,8 @@ struct ScanRequest {
     std::optional<double> duration; // days
     std::optional<uint32_t> loops;
     std::optional<std::vector<bool>> logBoxes; // 50, 200, 600, big, err
-    bool ddd = false, stamps = false, longWriting = false;
+    bool ddd = false, stamps = false, longWriting = false, json = false;
+    std::optional<std::string> csv;
 };
 
 int indexOf(const std::string& v, std::initializer_list<const char*> names) {
@@ -107,6 +110,8 @@ std::optional<ScanRequest> parseRequest(CliContext& c) {
         }
         r.logBoxes = boxes;
     }
+    r.csv = flagValue(c, "--csv");
+    r.json = hasFlag(c, "--json");
     r.ddd = hasFlag(c, "--ddd");
     r.stamps = hasFlag(c, "--stamps");
     r.longWriting = hasFlag(c, "--long-writing");
@@ -172,9 +177,69 @@ std::string classCountsLine(const shell::App& app) {
     return line;
 }
 
+std::string jsonText(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char ch : s) {
+        if (ch == '"' || ch == '\\') out += '\\';
+        if (ch < 0x20) {
+            char esc[8];
+            std::snprintf(esc, sizeof esc, "\\u%04x", ch);
+            out += esc;
+            continue;
+        }
+        out += char(ch);
+    }
+    return out + "\"";
+}
+
+// The scan's results as one JSON object, for scripts.
+std::string resultsJson(const shell::App& app) {
+    const auto& s = app.scan;
+    const auto& t = app.form.tests;
+    static const char* modes[] = {"verify", "read", "write"};
+    static const char* orders[] = {"forward", "reverse", "random", "butterfly"};
+    const form::Label* limits[] = {&t.scTim5, &t.scTim20, &t.scTim50, &t.scTim200, &t.scTim600, &t.scTimBig};
+    std::ostringstream j;
+    j << "{\"start\":" << s.startLba << ",\"end\":" << s.endLba << ",\"mode\":\"" << modes[int(s.scanMode)]
+      << "\",\"order\":\"" << orders[int(s.direction.load())] << "\",\"block\":" << s.nominalBlockSize
+      << ",\"classes\":[";
+    for (size_t i = 0; i < 6; ++i)
+        j << (i ? "," : "") << "{\"limit\":" << jsonText(limits[i]->caption()) << ",\"count\":" << s.classCounts[i]
+          << "}";
+    j << "],\"errors\":" << s.errorCount << ",\"warnings\":" << s.warningCount << ",\"bad_blocks\":[";
+    const auto& bad = app.surfaceScan.badBlocks();
+    for (size_t i = 0; i < bad.size(); ++i)
+        j << (i ? "," : "") << "{\"lba\":" << bad[i].first << ",\"code\":" << bad[i].second << "}";
+    const uint64_t ms = app.surfaceScan.elapsedMs();
+    const double mb = double(app.surfaceScan.sectorsScanned()) * app.session.bytesPerSector / 1e6;
+    char rate[32];
+    std::snprintf(rate, sizeof rate, "%.1f", ms ? mb * 1000.0 / double(ms) : 0.0);
+    j << "],\"duration_ms\":" << ms << ",\"average_mb_s\":" << rate << ",\"broken_off\":"
+      << (app.session.breakRequested ? "true" : "false") << ",\"result\":" << jsonText(s.resultText) << "}";
+    return j.str();
+}
+
 } // namespace
 
 int interruptsReceived() { return interrupts.load(); }
+
+int runScanCompare(CliContext& c) {
+    const auto& args = c.options.arguments;
+    if (args.size() != 2) return fail(c, "scan-compare needs two block files: A.csv B.csv"), 2;
+    std::string error;
+    auto before = tests::readBlockCsv(args[0], error);
+    auto after = before ? tests::readBlockCsv(args[1], error) : std::nullopt;
+    if (!before || !after) return fail(c, "scan-compare: " + error), 1;
+    const tests::ScanComparison cmp = tests::compareScans(*before, *after);
+    for (const auto& ch : cmp.slower)
+        c.out << "Block " << ch.lba << ": class " << ch.before.timeClass << " -> " << ch.after.timeClass << " ("
+              << ch.before.timeMs << " ms -> " << ch.after.timeMs << " ms)\n";
+    for (const auto& ch : cmp.becameBad)
+        c.out << "Block " << ch.lba << ": bad now (code " << ch.after.errorCode << ", '" << ch.after.mapCode << "')\n";
+    c.out << cmp.compared << " blocks compared: " << cmp.slower.size() << " slower, " << cmp.becameBad.size()
+          << " became bad\n";
+    return cmp.worse() ? 3 : 0;
+}
 
 int runScan(CliContext& c) {
     auto request = parseRequest(c);
@@ -192,6 +257,15 @@ int runScan(CliContext& c) {
         if (!confirmedWrite(c, "a write scan")) return 1;
     }
     app.scanControl.onWriteWarnShown = [&app] { app.form.writeWarn.OkBtn.click(); };
+    if (request->csv && !app.surfaceScan.blockFile().open(*request->csv))
+        return fail(c, "scan: cannot write the block file " + *request->csv), 1;
+    if (request->json) {
+        // Standard output carries the one object; a script still sees why on standard error.
+        app.eventLog.flush();
+        app.eventLog.onLineFinal = [&c](const std::string& line, const std::string& mark) {
+            if (mark == "4") c.err << cliLogLine(line, mark) << "\n";
+        };
+    }
 
     InterruptsAsBreak breakOnInterrupt;
     const int interruptsBefore = interrupts.load();
@@ -221,6 +295,11 @@ int runScan(CliContext& c) {
     });
     if (progress) c.err << "\r\x1b[K" << std::flush;
     app.eventLog.flush();
+    if (request->json) {
+        c.out << resultsJson(app) << "\n";
+        if (app.session.breakRequested) return 1;
+        return app.scan.errorCount > 0 ? 3 : 0;
+    }
     c.out << classCountsLine(app) << "\n";
     const uint64_t ms = app.surfaceScan.elapsedMs();
     const double mb = double(app.surfaceScan.sectorsScanned()) * app.session.bytesPerSector / 1e6;
