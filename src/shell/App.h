@@ -118,7 +118,9 @@ public:
         [this] { return driveControl.stopSpindle(); }, [this] { return driveControl.recalibrate(); },
         [this] { form.commands.PowerBtn.click(); },
         [this] { session.primaryChannelAllowed = selection.enablePrimaryMaster; }}};
-    tests::ScanNavigation scanNavigation{form.tests, scan, session, surfaceScan, logger()};
+    tests::ScanNavigation scanNavigation{tests::ScanNavigationContext{form.tests, form.setup.scanOptions, form.BtnTimer,
+                                                                      scan, session, pio, env.clock, surfaceScan,
+                                                                      logger()}};
 };
 
 } // namespace korvane::shell

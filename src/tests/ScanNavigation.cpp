@@ -2,15 +2,17 @@
 
 namespace korvane::tests {
 
-ScanNavigation::ScanNavigation(form::TestsPage& page, ScanState& state, access::DriveSession& session,
-                               SurfaceScan& scan, access::LogFn log)
-    : page_(page), state_(state), session_(session), scan_(scan), log_(std::move(log)) {
+ScanNavigation::ScanNavigation(ScanNavigationContext c) : c_(std::move(c)), page_(c_.page), state_(c_.state) {
+    wire();
+}
+
+void ScanNavigation::wire() {
     page_.ImgFWD.onMouseDown = [this] { choose(ScanDirection::Forward); };
     page_.ImgREV.onMouseDown = [this] { choose(ScanDirection::Reverse); };
     page_.ImgRND.onMouseDown = [this] { choose(ScanDirection::Random); };
     page_.ImgBTF.onMouseDown = [this] { choose(ScanDirection::Butterfly); };
     page_.MaxLbaButton.onClick = [this] {
-        const uint64_t max = session_.maxLba;
+        const uint64_t max = c_.session.maxLba;
         page_.EndLbaEdit.setText(std::to_string(max ? max - 1 : 0));
         page_.Qn.setFocus(true);
     };
@@ -18,14 +20,89 @@ ScanNavigation::ScanNavigation(form::TestsPage& page, ScanState& state, access::
         page_.StartLbaEdit.setText("0");
         page_.Qn.setFocus(true);
     };
+    auto& qn = page_.Qn;
+    qn.onClick = [this](Arrow a) { jump(a); };
+    qn.onMouseDown = [this](Arrow a) {
+        heldArrow_ = a;
+        if (state_.scanStarted && c_.options.AutoRepQnChk.checked()) {
+            repeatArmed_ = true;
+            c_.repeatTimer.setEnabled(true);
+        }
+    };
+    qn.onMouseUp = [this](Arrow) {
+        c_.repeatTimer.setEnabled(false);
+        repeatArmed_ = false;
+        if (!c_.options.AutoRepQnChk.checked()) jump(heldArrow_);
+    };
+    c_.repeatTimer.onTimer = [this] {
+        if (repeatArmed_ && c_.options.AutoRepQnChk.checked()) jump(heldArrow_);
+    };
+    c_.options.QnRepTimeBox.onChange = [this] { c_.repeatTimer.setInterval(uint32_t(c_.options.QnRepTimeBox.value())); };
+    c_.options.AutoRepQnChk.onClick = [this] {
+        c_.options.QnRepTimeBox.setEnabled(c_.options.AutoRepQnChk.checked());
+    };
+    page_.RstAftJmpChk.onClick = [this] { page_.Qn.setFocus(true); };
+}
+
+void ScanNavigation::jump(Arrow a) {
+    if (state_.scanStarted) state_.mapNonLinear = true;
+    if (state_.scanPaused) page_.PauseBtn.click(); // the scan goes on from the new place
+    move(a);
+    if (page_.RstAftJmpChk.checked() && state_.scanStarted) {
+        c_.pio.softReset();
+        c_.clock.sleepMs(100);
+    }
+}
+
+// The moves: J the large step (Left, Right), j the small one (Up, Down). Positions are compared
+// as signed numbers, so a step back from near the start never wraps round.
+void ScanNavigation::move(Arrow a) {
+    auto& s = state_;
+    if (c_.options.SwapUpDnkeysChk.checked() && (a == Arrow::Up || a == Arrow::Down))
+        a = a == Arrow::Up ? Arrow::Down : Arrow::Up;
+    const int64_t start = int64_t(s.startLba), end = int64_t(s.endLba), bs = s.blockSize;
+    const int64_t J = int64_t(s.jumpLarge), j = int64_t(s.jumpSmall);
+    const int64_t cur = int64_t(s.curLba.load());
+    const bool butterfly = s.direction == ScanDirection::Butterfly;
+    switch (a) {
+    case Arrow::Right:
+        if (butterfly) {
+            s.btfLow = s.btfLow + uint64_t(J);
+            s.btfHigh = s.btfHigh - uint64_t(J);
+            s.jumpedForward = true;
+        } else if (cur + J + bs <= end) {
+            s.curLba = uint64_t(cur + J);
+            s.jumpedForward = true;
+        }
+        break;
+    case Arrow::Left:
+        if (butterfly) {
+            if (start + J < int64_t(s.btfLow.load())) {
+                s.btfLow = s.btfLow - uint64_t(J);
+                s.btfHigh = s.btfHigh + uint64_t(J);
+            }
+        } else {
+            s.curLba = uint64_t(cur - J - bs < start ? start : cur - J);
+        }
+        s.jumpedBack = true;
+        break;
+    case Arrow::Up:
+        if (cur + j + bs <= end) s.curLba = uint64_t(cur + j);
+        s.jumpedForward = true;
+        break;
+    case Arrow::Down:
+        s.curLba = uint64_t(cur - j - bs < start ? start : cur - j);
+        s.jumpedBack = true;
+        break;
+    }
 }
 
 void ScanNavigation::choose(ScanDirection d) {
     static const char* names[] = {"FORVARD", "REVERSE", "RANDOM", "BUTTERFLY"};
     const bool running = state_.scanStarted;
     if (running && state_.direction != d) {
-        log_(std::string("Direction changed to ") + names[int(d)] + " scan", 0, 1);
-        if (d == ScanDirection::Random) scan_.restartRandomClock();
+        c_.log(std::string("Direction changed to ") + names[int(d)] + " scan", 0, 1);
+        if (d == ScanDirection::Random) c_.scan.restartRandomClock();
     }
     selectDirection(int(d));
     page_.RndScTimeEdit.setEnabled(d == ScanDirection::Random);
@@ -49,8 +126,8 @@ void ScanNavigation::selectDirection(int value) {
         page_.LbaOut1.setFontColour(0x808080);
         page_.LbaOut1.setText("0");
     }
-    scan_.classes().directionChanged(d);
-    scan_.computeLimits();
+    c_.scan.classes().directionChanged(d);
+    c_.scan.computeLimits();
 }
 
 } // namespace korvane::tests

@@ -1,18 +1,36 @@
 #pragma once
 #include "access/DriveSession.h"
 #include "access/LogFn.h"
+#include "access/PioProtocol.h"
+#include "form/JumpControl.h"
 #include "form/MainForm.h"
 #include "tests/ScanState.h"
 #include "tests/SurfaceScan.h"
 
 namespace korvane::tests {
 
-// Steering a scan from the Tests page: the block order chosen with the four direction pictures
-// (also while a scan runs: the worker picks it up at its next advance) and the range shortcuts.
+struct ScanNavigationContext {
+    form::TestsPage& page;
+    form::ScanOptionsGroup& options;
+    form::Timer& repeatTimer; // BtnTimer
+    ScanState& state;
+    access::DriveSession& session;
+    access::PioProtocol& pio;
+    platform::Clock& clock;
+    SurfaceScan& scan;
+    access::LogFn log;
+};
+
+// Steering a scan from the Tests page: the jumps of the four-arrow control (with auto-repeat
+// while an arrow is held), the block order chosen with the four direction pictures (also while a
+// scan runs: the worker picks both up at its next advance) and the range shortcuts.
 class ScanNavigation {
 public:
-    ScanNavigation(form::TestsPage& page, ScanState& state, access::DriveSession& session, SurfaceScan& scan,
-                   access::LogFn log);
+    explicit ScanNavigation(ScanNavigationContext c);
+
+    using Arrow = form::JumpControl::Arrow;
+    // One jump of the arrow's kind, with the pause, mark and reset rules around it.
+    void jump(Arrow a);
 
     // A press on a direction picture.
     void choose(ScanDirection d);
@@ -20,11 +38,14 @@ public:
     void selectDirection(int d);
 
 private:
+    void move(Arrow a);
+    void wire();
+
+    ScanNavigationContext c_;
     form::TestsPage& page_;
     ScanState& state_;
-    access::DriveSession& session_;
-    SurfaceScan& scan_;
-    access::LogFn log_;
+    Arrow heldArrow_ = Arrow::Up;
+    bool repeatArmed_ = false;
 };
 
 } // namespace korvane::tests

@@ -62,8 +62,8 @@ void ScnThread::loop(WorkerContext& c) {
         }
         r.bad = outcome == Outcome::Bad;
         r.clockAt = timing_.commonNow();
-        if (state_.jumpedForward.exchange(false)) r.jumpMark = '>';
         if (state_.jumpedBack.exchange(false)) r.jumpMark = '<';
+        if (state_.jumpedForward.exchange(false)) r.jumpMark = '>'; // the forward mark wins
         ++batched_;
         if (r.bad || batched_ == kBatch || timing_.clock().tickCountMs() - lastFlushMs_ >= kBatchMs) flush(c);
         if (c.stopRequested()) {

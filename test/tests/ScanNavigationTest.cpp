@@ -1,0 +1,120 @@
+#include "tests/ScanLab.h"
+
+#include <gtest/gtest.h>
+
+using namespace korvane;
+using Arrow = form::JumpControl::Arrow;
+using tests::ScanDirection;
+
+namespace {
+struct Navigation : ::testing::Test, testsupport::ScanLab {
+    // The record as a scan of [start, end] in `bs`-sector blocks would have it at `cur`.
+    void at(ScanDirection d, uint64_t start, uint64_t end, uint16_t bs, uint64_t cur) {
+        auto& s = app.scan;
+        s.direction = d;
+        s.startLba = start;
+        s.endLba = end;
+        s.range = end - start;
+        s.blockSize = bs;
+        s.jumpLarge = s.range / 50;
+        s.jumpSmall = s.range / 1000;
+        s.curLba = cur;
+        s.btfLow = cur;
+        s.btfHigh = end - bs + 1 - (cur - start);
+        s.jumpedForward = s.jumpedBack = false;
+    }
+};
+} // namespace
+
+TEST_F(Navigation, EachArrowMovesThePositionWithinTheRangeAndSetsItsMark) {
+    using D = ScanDirection;
+    struct Case {
+        D order;
+        uint64_t cur;
+        Arrow arrow;
+        uint64_t after;   // curLba, or btfLow for butterfly
+        int mark;         // 1 forward, -1 back, 0 none
+    };
+    // Range 0..100000 in 256-sector blocks: J = 2000, j = 100.
+    const Case cases[] = {
+        {D::Forward, 5000, Arrow::Right, 7000, 1},
+        {D::Forward, 98000, Arrow::Right, 98000, 0}, // 98000 + 2000 + 256 is past the end
+        {D::Forward, 5000, Arrow::Left, 3000, -1},
+        {D::Forward, 1000, Arrow::Left, 0, -1}, // never before the start
+        {D::Forward, 5000, Arrow::Up, 5100, 1},
+        {D::Forward, 99700, Arrow::Up, 99700, 1}, // no room: the mark all the same
+        {D::Forward, 5000, Arrow::Down, 4900, -1},
+        {D::Forward, 200, Arrow::Down, 0, -1},
+        {D::Reverse, 50000, Arrow::Right, 52000, 1},
+        {D::Butterfly, 10000, Arrow::Right, 12000, 1},
+        {D::Butterfly, 10000, Arrow::Left, 8000, -1},
+        {D::Butterfly, 1000, Arrow::Left, 1000, -1}, // the low side stays inside
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(int(c.order)) + " at " + std::to_string(c.cur) + ", arrow " +
+                     std::to_string(int(c.arrow)));
+        at(c.order, 0, 100000, 256, c.cur);
+        const uint64_t high = app.scan.btfHigh;
+        app.scanNavigation.jump(c.arrow);
+        if (c.order == D::Butterfly) {
+            EXPECT_EQ(app.scan.btfLow.load(), c.after);
+            EXPECT_EQ(app.scan.btfHigh.load(), high - (c.after - c.cur)) << "the high side moves the other way";
+        } else {
+            EXPECT_EQ(app.scan.curLba.load(), c.after);
+        }
+        EXPECT_EQ(app.scan.jumpedForward.load(), c.mark == 1);
+        EXPECT_EQ(app.scan.jumpedBack.load(), c.mark == -1);
+    }
+    // "Swap navigation Up/Dn keys": Up moves as Down did.
+    app.form.setup.scanOptions.SwapUpDnkeysChk.setChecked(true, form::Origin::User);
+    at(ScanDirection::Forward, 0, 100000, 256, 5000);
+    app.scanNavigation.jump(Arrow::Up);
+    EXPECT_EQ(app.scan.curLba.load(), 4900u);
+}
+
+TEST_F(Navigation, AJumpDuringAScanMovesTheNextBlockAndMarksTheMap) {
+    usePio();
+    range("0", "2000000"); // J = 40000
+    page.ScanStartBtn.click();
+    waitFor([&] { return counted() > 20; });
+    page.PauseBtn.click();
+    t.ui.runUntil([&] { return app.gate.held(access::WorkerGate::Worker::Scan); });
+    const uint64_t before = app.scan.curLba;
+    page.Qn.click(Arrow::Right); // a jump on a paused scan continues it
+    EXPECT_EQ(page.PauseBtn.caption(), "Pause");
+    waitFor([&] { return counted() > 60; });
+    app.form.commands.BreakBtn.click();
+    waitEnd();
+    EXPECT_NE(mapCells().find('>'), std::string::npos);
+    EXPECT_TRUE(app.scan.mapNonLinear.load());
+    bool jumped = false; // a verify of the block 40000 sectors on, with nothing scanned between
+    const auto& r = fujitsu().commandsReceived();
+    for (size_t i = 1; i < r.size(); ++i) {
+        auto lba = [](const platform::TaskFile& tf) {
+            return uint64_t(tf.lbaLow) | uint64_t(tf.lbaMid) << 8 | uint64_t(tf.lbaHigh) << 16 |
+                   uint64_t(tf.device & 0x0F) << 24;
+        };
+        if (r[i].command == 0x40 && r[i - 1].command == 0x40 && lba(r[i]) >= lba(r[i - 1]) + 40000) jumped = true;
+    }
+    EXPECT_TRUE(jumped) << "from around " << before;
+}
+
+TEST_F(Navigation, AHeldArrowRepeatsOnTheTimerAndWithoutRepeatJumpsOnRelease) {
+    usePio();
+    at(ScanDirection::Forward, 0, 100000, 256, 5000);
+    app.scan.scanStarted = true; // as while a scan runs, without one
+    page.Qn.press(Arrow::Up);
+    EXPECT_TRUE(app.form.BtnTimer.enabled());
+    app.form.BtnTimer.fire();
+    app.form.BtnTimer.fire();
+    page.Qn.release(Arrow::Up);
+    EXPECT_FALSE(app.form.BtnTimer.enabled());
+    EXPECT_EQ(app.scan.curLba.load(), 5200u) << "two ticks, nothing on release";
+    app.form.setup.scanOptions.AutoRepQnChk.setChecked(false, form::Origin::User);
+    EXPECT_FALSE(app.form.setup.scanOptions.QnRepTimeBox.enabled());
+    page.Qn.press(Arrow::Up);
+    EXPECT_FALSE(app.form.BtnTimer.enabled());
+    page.Qn.release(Arrow::Up);
+    EXPECT_EQ(app.scan.curLba.load(), 5300u) << "one jump on release";
+    app.scan.scanStarted = false;
+}
