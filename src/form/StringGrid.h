@@ -1,6 +1,8 @@
 #pragma once
 #include "form/Control.h"
 
+#include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace korvane::form {
@@ -36,6 +38,26 @@ public:
     // The cell of the last setCell, for the binder's partial repaint.
     size_t lastChanged() const { return lastChanged_; }
     const std::vector<uint8_t>& cells() const { return cells_; }
+
+    // The pointer over cell (col, row), and a double click: the owner answers (the hint, the width).
+    void mouseMove(int col, int row) {
+        if (onMouseMove) onMouseMove(col, row);
+    }
+    void doubleClick() {
+        if (enabled() && onDoubleClick) onDoubleClick();
+    }
+    std::function<void(int, int)> onMouseMove;
+    Handler onDoubleClick;
+    // The cells in the order they were filled, laid out again in `columns` a row.
+    void setColumns(size_t columns) {
+        if (columns == 0 || columns == columns_) return;
+        size_t used = cells_.size();
+        while (used > 0 && cells_[used - 1] == 0) --used;
+        columns_ = columns;
+        rows_ = std::max<size_t>(1, (used + columns - 1) / columns);
+        cells_.resize(columns_ * rows_, 0);
+        notify(Prop::Cells);
+    }
 
     bool gridLines() const { return gridLines_; }
     void setGridLines(bool g) { assign(gridLines_, g, Prop::Content); }

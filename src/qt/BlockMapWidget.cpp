@@ -5,7 +5,9 @@
 
 #include <QContextMenuEvent>
 #include <QPainter>
+#include <QMouseEvent>
 #include <QScrollBar>
+#include <QToolTip>
 
 namespace korvane::qt {
 
@@ -13,6 +15,7 @@ BlockMapWidget::BlockMapWidget(form::StringGrid& grid, QWidget* parent) : QAbstr
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     whiteViewport(this);
+    viewport()->setMouseTracking(true); // the hint follows the pointer
     connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
 }
 
@@ -102,6 +105,24 @@ void BlockMapWidget::contextMenuEvent(QContextMenuEvent* e) {
     int row = (e->pos().y() + verticalScrollBar()->value()) / kCell, col = e->pos().x() / kCell;
     size_t index = size_t(row) * cols + size_t(col);
     onContextMenu(size_t(col) < cols && index < grid_.cellCount() ? index : SIZE_MAX);
+}
+
+} // namespace korvane::qt
+
+namespace korvane::qt {
+
+void BlockMapWidget::mouseMoveEvent(QMouseEvent* e) {
+    const QPoint p = e->position().toPoint();
+    const int row = (p.y() + verticalScrollBar()->value()) / kCell, col = p.x() / kCell;
+    const std::string before = grid_.hint();
+    grid_.mouseMove(col, row);
+    if (grid_.hint() != before) QToolTip::showText(e->globalPosition().toPoint(), QString::fromStdString(grid_.hint()), this);
+    QAbstractScrollArea::mouseMoveEvent(e);
+}
+
+void BlockMapWidget::mouseDoubleClickEvent(QMouseEvent* e) {
+    grid_.doubleClick();
+    QAbstractScrollArea::mouseDoubleClickEvent(e);
 }
 
 } // namespace korvane::qt

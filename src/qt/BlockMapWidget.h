@@ -25,6 +25,9 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
+    // The logic computes the block's hint for the cell under the pointer; it shows at once.
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
 
 private:
     BlockMapWidget(form::StringGrid& grid, QWidget* parent);

@@ -44,6 +44,7 @@ App::App(AppEnvironment e)
         passport.FamilyCode = 0;
     };
     settings.beep = [this](int divisor, int ms) { pio.speakerBeep(uint16_t(divisor), uint32_t(ms)); };
+    scanMapView.selectForward = [this] { scanNavigation.selectDirection(int(tests::ScanDirection::Forward)); };
     for (form::Timer* t : form.timers()) env.ui.addTimer(*t);
 }
 

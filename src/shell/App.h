@@ -34,6 +34,7 @@
 #include "shell/StartupState.h"
 #include "shell/WindowActions.h"
 #include "tests/ScanControl.h"
+#include "tests/ScanMapView.h"
 #include "tests/ScanNavigation.h"
 #include "tests/ScanState.h"
 #include "tests/SurfaceScan.h"
@@ -121,6 +122,7 @@ public:
     tests::ScanNavigation scanNavigation{tests::ScanNavigationContext{form.tests, form.setup.scanOptions, form.BtnTimer,
                                                                       scan, session, pio, env.clock, surfaceScan,
                                                                       logger()}};
+    tests::ScanMapView scanMapView{form.tests, scan, surfaceScan.map(), logger()};
 };
 
 } // namespace korvane::shell

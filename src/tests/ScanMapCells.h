@@ -31,6 +31,16 @@ public:
         grid_.addRow();
     }
     uint16_t columns() const { return columns_; }
+    // The map laid out again in `columns` a row (a new width): the next cell follows the last filled.
+    void setColumns(uint16_t columns) {
+        if (columns == 0) return;
+        const size_t next = size_t(row_) * columns_ + col_;
+        columns_ = columns;
+        grid_.setColumns(columns);
+        row_ = int32_t(next / columns);
+        col_ = uint16_t(next % columns);
+        while (size_t(row_) >= grid_.rowCount()) grid_.addRow();
+    }
 
 private:
     form::StringGrid& grid_;

@@ -118,3 +118,39 @@ TEST_F(Navigation, AHeldArrowRepeatsOnTheTimerAndWithoutRepeatJumpsOnRelease) {
     EXPECT_EQ(app.scan.curLba.load(), 5300u) << "one jump on release";
     app.scan.scanStarted = false;
 }
+
+TEST_F(Navigation, TheMapHintNamesABlocksRangeAndItsPopupTakesItAsTheRange) {
+    usePio();
+    range("1000", "11000", "256");
+    scan(); // forward: the map is linear
+    const uint16_t cols = app.surfaceScan.map().columns();
+    page.Grid.mouseMove(2, 1); // block cols + 2
+    const uint64_t low = 1000 + uint64_t(cols + 2) * 256;
+    EXPECT_EQ(page.Grid.hint(), std::to_string(low) + "-" + std::to_string(low + 255));
+    page.Grid.mouseMove(0, -1);
+    EXPECT_EQ(page.Grid.hint(), "Out of range");
+    page.Grid.mouseMove(2, 1);
+    page.ScanMenu.popup();
+    EXPECT_TRUE(page.ScanMenu.item(0).enabled());
+    EXPECT_EQ(page.ScanMenu.item(0).caption(), "Set " + std::to_string(low) + " as Start LBA");
+    page.ScanMenu.item(0).click();
+    page.ScanMenu.item(1).click();
+    EXPECT_EQ(page.StartLbaEdit.text(), std::to_string(low));
+    EXPECT_EQ(page.EndLbaEdit.text(), std::to_string(low + 255));
+
+    // A random scan's map is not linear: no range under the pointer, and no popup items.
+    page.ImgRND.mouseDown();
+    page.RndScTimeEdit.setValue(1.0 / 1440.0, form::Origin::User);
+    range("0", "100000");
+    scan();
+    page.Grid.mouseMove(1, 0);
+    EXPECT_EQ(page.Grid.hint(), "Unknown");
+    page.ScanMenu.popup();
+    EXPECT_FALSE(page.ScanMenu.item(0).enabled());
+    // A double click widens the map and it gets more cells a row.
+    const uint16_t narrow = app.surfaceScan.map().columns();
+    page.Grid.setEnabled(true);
+    page.Grid.doubleClick();
+    EXPECT_EQ(page.GridPanel.width(), 594);
+    EXPECT_GT(app.surfaceScan.map().columns(), narrow);
+}
