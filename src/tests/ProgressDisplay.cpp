@@ -17,6 +17,7 @@ std::string ProgressDisplay::hms(uint64_t seconds) {
 
 void ProgressDisplay::start(const Clock& clock) {
     lastSample_ = clock.now;
+    sampled_ = false;
     blocksSinceSample_ = blocksSinceRefresh_ = 0;
     state_.speedKBs = 1;
     state_.uiInterval = 1;
@@ -26,6 +27,7 @@ void ProgressDisplay::sampleRate(const Clock& clock) {
     const uint32_t n = state_.speedSampleBlocks;
     const uint64_t dt = clock.now - lastSample_;
     lastInterval_ = dt;
+    sampled_ = true;
     const uint64_t kbs = clock.counter ? speedFromCounter(n, dt / (clock.ticksPerMs ? clock.ticksPerMs : 1), state_.blockSize)
                                        : speedFromTicks(n, dt, state_.blockSize);
     state_.speedKBs = uint32_t(std::min<uint64_t>(kbs, UINT32_MAX));

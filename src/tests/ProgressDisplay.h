@@ -32,6 +32,8 @@ public:
     void finished();
 
     static std::string hms(uint64_t seconds);
+    // The scan has had its first rate sample.
+    bool sampled() const { return sampled_; }
 
 private:
     void sampleRate(const Clock& clock);
@@ -42,6 +44,7 @@ private:
     ScanState& state_;
     uint64_t lastSample_ = 0, lastInterval_ = 0;
     uint64_t at_ = 0;
+    bool sampled_ = false;
     uint32_t blocksSinceSample_ = 0, blocksSinceRefresh_ = 0;
 };
 

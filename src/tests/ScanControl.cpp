@@ -125,6 +125,7 @@ void ScanControl::start() {
     t.ScanRWGrp.setEnabled(false);
     c_.scan.readTimeout();
     c_.scan.prepareBlocks();
+    c_.scan.graph().reset(s.range, s.nominalBlockSize);
     scanStartTime_ = std::to_string(c_.clock.tickCountMs());
     s.scanStarted = true;
     s.scanActive = true;

@@ -29,7 +29,7 @@ constexpr size_t kBadBlocksKept = 100000;
 
 SurfaceScan::SurfaceScan(SurfaceScanContext c)
     : c_(std::move(c)), classes_(c_.form.tests, c_.state, c_.log), progress_(c_.form.tests, c_.form.Application, c_.state),
-      map_(c_.form.tests.Grid), defects_(c_.form.tests, c_.state, c_.log),
+      map_(c_.form.tests.Grid), graph_(c_.form.tests, c_.state), defects_(c_.form.tests, c_.state, c_.log),
       wake_(c_.state, c_.session, c_.pio, c_.timing.clock()) {
     progress_.onRandomNow = [this] { c_.state.randomNow = (c_.timing.tickCount() - randomStartMs_) / kMsPerDay; };
 }
@@ -247,6 +247,7 @@ void SurfaceScan::workerStarted() {
     startedMs_ = endedMs_ = c_.timing.tickCount();
     sectorsScanned_ = 0;
     badBlocks_.clear();
+    graph_.workerStarted();
     c_.state.speedKBs = 1;
     progress_.start(scanClock(c_.timing.commonNow()));
     c_.form.tests.AdjScaleLabel.setCaption("Adjusting scale...");
@@ -265,6 +266,7 @@ void SurfaceScan::blocks(const BlockResult* results, size_t count) {
         if (r.bad) {
             s.blockError = r.error;
             s.blockTime = r.time;
+            if (!s.defectoscope) graph_.badBlock();
             defects_.handleBadBlock();
         } else {
             timeClass = classes_.classify(r.lba, r.time);
@@ -282,7 +284,9 @@ void SurfaceScan::blocks(const BlockResult* results, size_t count) {
             position = r.lba;
         }
         progress_.afterBlock(scanClock(r.clockAt), c_.session.sectorsPerMiB, r.lba);
+        graph_.afterBlock(progress_.sampled(), c_.passport.Model);
     }
+    graph_.show();
     classes_.showCounts();
     csv_.flush(); // what was scanned is on disk before the next batch
     if (order == ScanDirection::Butterfly) {

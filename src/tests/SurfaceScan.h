@@ -18,6 +18,7 @@
 #include "tests/ScanSteps.h"
 #include "tests/ScanTimerWake.h"
 #include "tests/ScnThread.h"
+#include "tests/SpeedGraph.h"
 #include "tests/TimeClassDisplay.h"
 
 #include <functional>
@@ -78,6 +79,7 @@ public:
     TimeClassDisplay& classes() { return classes_; }
     ProgressDisplay& progress() { return progress_; }
     ScanMapCells& map() { return map_; }
+    SpeedGraph& graph() { return graph_; }
     DefectHandler& defects() { return defects_; }
     // Where the blocks of the next scan go as CSV rows (open it before the start).
     BlockCsvWriter& blockFile() { return csv_; }
@@ -113,6 +115,7 @@ private:
     TimeClassDisplay classes_;
     ProgressDisplay progress_;
     ScanMapCells map_;
+    SpeedGraph graph_;
     DefectHandler defects_;
     ScanTimerWake wake_;
     std::unique_ptr<platform::DiskHandle> handle_;

@@ -154,3 +154,35 @@ TEST_F(Navigation, TheMapHintNamesABlocksRangeAndItsPopupTakesItAsTheRange) {
     EXPECT_EQ(page.GridPanel.width(), 594);
     EXPECT_GT(app.surfaceScan.map().columns(), narrow);
 }
+
+TEST_F(Navigation, TheSpeedGraphScalesItsLabelsAndKeepsABadBlocksRedLineThroughARescale) {
+    auto& gl = page;
+    app.surfaceScan.graph().setScale(10);
+    const std::vector<std::string> ten = {gl.Gl0.caption(), gl.Gl1.caption(), gl.Gl6.caption()};
+    EXPECT_EQ(ten, (std::vector<std::string>{"14", "28", "98 (Mb/s)"}));
+    app.surfaceScan.graph().setScale(20);
+    const std::vector<std::string> twenty = {gl.Gl0.caption(), gl.Gl1.caption(), gl.Gl6.caption()};
+    EXPECT_EQ(twenty, (std::vector<std::string>{"7.0", "14", "49 (Mb/s)"}));
+    app.surfaceScan.graph().setScale(10);
+    app.surfaceScan.graph().pointerAt(0, 0, 2048);
+    EXPECT_EQ(page.YCoord.caption(), "99.5 MB/s");
+
+    usePio();
+    range("25000", "40000", "32"); // UNC at 31000
+    scan();
+    auto& graph = app.surfaceScan.graph();
+    int red = -1;
+    for (int x = 0; x < graph.column() + 1; ++x)
+        if (graph.historyAt(size_t(x)) == 0xFFFF) red = x;
+    ASSERT_GE(red, 0) << "the bad block's column";
+    EXPECT_GT(graph.column(), 100) << "the graph drew its columns";
+    auto redPixels = [&] {
+        int n = 0; // the red line runs from the last point down to the base line of its column
+        for (int x = std::max(red - 1, 0); x <= red; ++x)
+            for (int y = 0; y < tests::SpeedGraph::kBase; ++y) n += page.GF.pixel(x, y) == 0xFF0000u;
+        return n;
+    };
+    EXPECT_GT(redPixels(), 3);
+    page.GfMasEdit.setValue(37); // a rescale draws the history again
+    EXPECT_GT(redPixels(), 3);
+}
