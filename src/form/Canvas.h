@@ -1,6 +1,7 @@
 #pragma once
 #include "form/Control.h"
 
+#include <functional>
 #include <vector>
 
 namespace korvane::form {
@@ -32,6 +33,12 @@ public:
     void dottedLine(int x0, int y0, int x1, int y1);
 
     void changed() { notify(Prop::Content); }
+
+    // The pointer over pixel (x, y): the owner writes its readouts.
+    void mouseMove(int x, int y) {
+        if (onMouseMove) onMouseMove(x, y);
+    }
+    std::function<void(int, int)> onMouseMove;
 
 private:
     bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < w_ && y < h_; }

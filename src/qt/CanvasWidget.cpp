@@ -1,5 +1,7 @@
 #include "qt/CanvasWidget.h"
 
+#include <QMouseEvent>
+
 #include "qt/Binder.h"
 
 #include <QPainter>
@@ -10,6 +12,8 @@ CanvasWidget::CanvasWidget(form::Canvas& canvas, QWidget* parent)
     : QWidget(parent), canvas_(canvas), image_(canvas.pixelWidth(), canvas.pixelHeight(), QImage::Format_RGB32) {
     setMinimumSize(canvas.pixelWidth(), canvas.pixelHeight());
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setMouseTracking(true); // the readouts follow the pointer
+    setCursor(Qt::CrossCursor);
 }
 
 CanvasWidget* CanvasWidget::create(form::Canvas& canvas, QWidget* parent) {
@@ -38,6 +42,16 @@ void CanvasWidget::copy() {
 void CanvasWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, image_);
+}
+
+} // namespace korvane::qt
+
+namespace korvane::qt {
+
+void CanvasWidget::mouseMoveEvent(QMouseEvent* e) {
+    const QPoint p = e->position().toPoint();
+    canvas_.mouseMove(p.x(), p.y());
+    QWidget::mouseMoveEvent(e);
 }
 
 } // namespace korvane::qt

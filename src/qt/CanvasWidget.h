@@ -15,6 +15,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
 
 private:
     CanvasWidget(form::Canvas& canvas, QWidget* parent);

@@ -31,6 +31,7 @@ SurfaceScan::SurfaceScan(SurfaceScanContext c)
     : c_(std::move(c)), classes_(c_.form.tests, c_.state, c_.log), progress_(c_.form.tests, c_.form.Application, c_.state),
       map_(c_.form.tests.Grid), graph_(c_.form.tests, c_.state), defects_(c_.form.tests, c_.state, c_.log),
       wake_(c_.state, c_.session, c_.pio, c_.timing.clock()) {
+    c_.form.tests.GF.onMouseMove = [this](int x, int y) { graph_.pointerAt(x, y, c_.session.sectorsPerMiB); };
     progress_.onRandomNow = [this] { c_.state.randomNow = (c_.timing.tickCount() - randomStartMs_) / kMsPerDay; };
 }
 
