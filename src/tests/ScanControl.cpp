@@ -1,6 +1,7 @@
 #include "tests/ScanControl.h"
 
 #include "access/SizeParse.h"
+#include "tests/ScanPlan.h"
 
 #include <cctype>
 #include <cstdio>
@@ -380,11 +381,7 @@ void ScanControl::shutdownPc() {
 
 void ScanControl::blockSizeChanged() {
     auto& box = c_.form.tests.ScBlockSizeBox;
-    std::string digits;
-    for (unsigned char ch : box.text())
-        if (std::isdigit(ch)) digits.push_back(char(ch));
-    uint64_t v = digits.empty() ? 1 : digits.size() > 9 ? 999999999 : std::stoull(digits);
-    v = std::min<uint64_t>(v, 65535);
+    uint64_t v = std::min<uint64_t>(boxDigits(box.text()), 65535);
     if (!apiMode() && !c_.session.lba48) v = std::min<uint64_t>(v, 256);
     if (box.text() != std::to_string(v)) box.setText(std::to_string(v));
     c_.state.blockSize = uint16_t(v);

@@ -7,17 +7,14 @@
 
 namespace korvane::tests {
 
-namespace {
-// The digits of a box's text as a number (none: 1); a number too long for a block is held.
-uint64_t digitsOf(const std::string& text) {
+uint64_t boxDigits(const std::string& text) {
     std::string digits;
     for (unsigned char c : text)
         if (std::isdigit(c)) digits.push_back(char(c));
     if (digits.empty()) return 1;
-    if (digits.size() > 9) return 0xFFFFFFFFu;
+    if (digits.size() > 9) return 999999999;
     return std::stoull(digits);
 }
-} // namespace
 
 std::optional<ScanPlan> planScan(const std::string& startText, const std::string& endText,
                                  const std::string& blockText, uint64_t maxLba, uint32_t sectorsPerMiB,
@@ -34,7 +31,7 @@ std::optional<ScanPlan> planScan(const std::string& startText, const std::string
     p.endLba = std::min<uint64_t>(uint64_t(std::max<int64_t>(*end, 0)), last);
     if (p.startLba >= p.endLba) p.endLba = p.startLba;
     p.range = std::max<uint64_t>(p.endLba - p.startLba, 1);
-    uint64_t block = digitsOf(blockText);
+    uint64_t block = boxDigits(blockText);
     if (block == 0) block = 1;
     p.blockText = std::to_string(block);
     p.blockSize = uint32_t(std::min<uint64_t>({block, p.range, 0xFFFF}));

@@ -15,6 +15,10 @@ struct ScanPlan {
     uint64_t jumpLarge = 0, jumpSmall = 0;
 };
 
+// The digits of a box's text, in order, as a number: none gives 1, more than nine are held at
+// 999999999 (the block size, the time-out and the loop fields read their boxes this way).
+uint64_t boxDigits(const std::string& text);
+
 // From the texts of the start, end and block-size fields and the drive's capacity: both LBAs
 // clamped to the last sector, the end never below the start, the block size from the digits of
 // its box (none gives 1, 0 becomes 1) and at most the range. nullopt (with the message in `error`)

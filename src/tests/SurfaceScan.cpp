@@ -13,16 +13,6 @@
 namespace korvane::tests {
 
 namespace {
-// The digits of a box's text as a number; none gives 1.
-uint64_t digitsOr1(const std::string& text) {
-    std::string digits;
-    for (unsigned char ch : text)
-        if (std::isdigit(ch)) digits.push_back(char(ch));
-    if (digits.empty()) return 1;
-    if (digits.size() > 9) return 999999999;
-    return std::stoull(digits);
-}
-
 constexpr double kMsPerDay = 86400000.0;
 constexpr size_t kBadBlocksKept = 100000;
 } // namespace
@@ -80,7 +70,7 @@ void SurfaceScan::prepareTiming() {
     auto& t = c_.form.tests;
     auto& s = c_.state;
     s.range = std::max<uint64_t>(s.endLba - s.startLba, 1);
-    const uint64_t block = std::min<uint64_t>(digitsOr1(t.ScBlockSizeBox.text()), 0xFFFF);
+    const uint64_t block = std::min<uint64_t>(boxDigits(t.ScBlockSizeBox.text()), 0xFFFF);
     s.speedSampleBlocks = uint8_t(speedSampleBlocks(s.range, uint32_t(block)));
     t.ScBlockSizeBox.setText(std::to_string(block));
     const bool api = c_.session.accessMode == access::AccessMode::Api;
@@ -166,7 +156,7 @@ void SurfaceScan::readTimeout() {
         c_.state.timeoutMs = -1;
         return;
     }
-    uint64_t v = digitsOr1(edit.text());
+    uint64_t v = boxDigits(edit.text());
     if (edit.text().find_first_of("0123456789") != std::string::npos && v == 0) {
         v = 1;
         edit.setText("1");
@@ -177,7 +167,7 @@ void SurfaceScan::readTimeout() {
 void SurfaceScan::prepareBlocks() {
     auto& t = c_.form.tests;
     auto& s = c_.state;
-    uint64_t block = std::min<uint64_t>(digitsOr1(t.ScBlockSizeBox.text()), 0xFFFF);
+    uint64_t block = std::min<uint64_t>(boxDigits(t.ScBlockSizeBox.text()), 0xFFFF);
     if (block == 0) {
         block = 1;
         t.ScBlockSizeBox.setText("1");
