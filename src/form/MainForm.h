@@ -300,6 +300,8 @@ struct TestsPage {
     Canvas GF{"GF", 377, 373};
     Label Gl0{"Gl0", "14"}, Gl1{"Gl1", "28"}, Gl2{"Gl2", "42"}, Gl3{"Gl3", "56"}, Gl4{"Gl4", "70"},
         Gl5{"Gl5", "84"}, Gl6{"Gl6", "98 (Mb/s)"};
+    Label gfs0{"gfs0", "0"}, gfs1{"gfs1", "10"}, gfs2{"gfs2", "20"}, gfs3{"gfs3", "30"}, gfs4{"gfs4", "40"},
+        gfs5{"gfs5", "50"}, gfs6{"gfs6", "60"}, gfs7{"gfs7", "70"};
     Label XCoord{"XCoord", ""}, YCoord{"YCoord", ""};
     SpinEdit GfMasEdit{"GfMasEdit", 1, 400, 10, 1, "Manual scale adjust"};
     Label AdjScaleLabel{"AdjScaleLabel", "Adjusting scale..."};

@@ -59,13 +59,16 @@ public:
         notify(Prop::Cells);
     }
 
+    // Everything in view painted again.
+    void repaint() { notify(Prop::Content); }
+
     bool gridLines() const { return gridLines_; }
     void setGridLines(bool g) { assign(gridLines_, g, Prop::Content); }
 
 private:
     size_t columns_ = 0, rows_ = 0, lastChanged_ = 0;
     std::vector<uint8_t> cells_;
-    bool gridLines_ = true;
+    bool gridLines_ = false;
 };
 
 } // namespace korvane::form

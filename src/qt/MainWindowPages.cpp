@@ -352,6 +352,7 @@ QWidget* MainWindow::buildTestsPage() {
     auto* gl = compact(new QVBoxLayout(graph), 0);
     row(gl, graph, {&t.Gl0, &t.Gl1, &t.Gl2, &t.Gl3, &t.Gl4, &t.Gl5, &t.Gl6});
     gl->addWidget(make(t.GF, graph));
+    row(gl, graph, {&t.gfs0, &t.gfs1, &t.gfs2, &t.gfs3, &t.gfs4, &t.gfs5, &t.gfs6, &t.gfs7});
     row(gl, graph, {&t.XCoord, &t.YCoord, &t.GfMasEdit, &t.AdjScaleLabel, &t.AdjPercentLabel, &t.RpmLab});
     stack->addWidget(graph);
     auto showMapOrGraph = [stack, &t] { stack->setCurrentIndex(t.DisGridChk.checked() ? 0 : 1); };

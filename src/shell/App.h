@@ -121,7 +121,7 @@ public:
         [this] { session.primaryChannelAllowed = selection.enablePrimaryMaster; }}};
     tests::ScanNavigation scanNavigation{tests::ScanNavigationContext{form.tests, form.setup.scanOptions, form.BtnTimer,
                                                                       scan, session, pio, env.clock, surfaceScan,
-                                                                      logger()}};
+                                                                      env.ui, logger()}};
     tests::ScanMapView scanMapView{form.tests, scan, surfaceScan.map(), logger()};
 };
 

@@ -8,7 +8,7 @@ namespace korvane::tests {
 ProgressDisplay::ProgressDisplay(form::TestsPage& page, form::Control& application, ScanState& state)
     : page_(page), application_(application), state_(state) {}
 
-std::string ProgressDisplay::hms(uint64_t seconds) {
+std::string formatHms(uint64_t seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%02llu:%02llu:%02llu", (unsigned long long)(seconds / 3600),
                   (unsigned long long)(seconds / 60 % 60), (unsigned long long)(seconds % 60));
@@ -34,7 +34,7 @@ void ProgressDisplay::sampleRate(const Clock& clock) {
     state_.uiInterval = uint16_t(std::min<uint64_t>(state_.speedKBs / 2048, 0xFFFF));
     page_.SpeedLed.setCaption(" " + std::to_string(state_.speedKBs));
     if (state_.direction != ScanDirection::Butterfly) page_.LbaOut1.setText("0");
-    page_.ScTimeLed.setCaption(hms(remainingSeconds(state_.direction, at_, state_.startLba, state_.endLba,
+    page_.ScTimeLed.setCaption(formatHms(remainingSeconds(state_.direction, at_, state_.startLba, state_.endLba,
                                                     state_.btfLow, state_.btfMid, state_.speedKBs)));
     lastSample_ = clock.now;
 }

@@ -11,6 +11,9 @@ namespace korvane::tests {
 // The rate, remaining time, position and percentage of a running scan, refreshed at the
 // throttled intervals: a rate sample after more than N blocks, position and percentage after
 // more than `uiInterval` blocks, so a fast drive costs no more display work than a slow one.
+// Seconds as h:mm:ss, each part two digits at least (hours can have more).
+std::string formatHms(uint64_t seconds);
+
 class ProgressDisplay {
 public:
     ProgressDisplay(form::TestsPage& page, form::Control& application, ScanState& state);
@@ -31,7 +34,6 @@ public:
     // The end of a scan: "100".
     void finished();
 
-    static std::string hms(uint64_t seconds);
     // The scan has had its first rate sample.
     bool sampled() const { return sampled_; }
 

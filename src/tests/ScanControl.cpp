@@ -111,6 +111,7 @@ void ScanControl::start() {
         t.SpeedLed.setCaption(" sensing");
         t.SpeedLed.setFontColour(kSensing);
         c_.scan.prepareTiming();
+        c_.scan.graph().showPositions(s.startLba, s.range, c_.session.bytesPerSector, c_.session.sectorsPerMiB);
         const bool restore = t.ScRemapGroup.itemIndex() == 3;
         if (!apiMode() && (c_.scan.longWriting() || restore)) c_.form.log.biglbaChk.setChecked(false);
         t.AdjPercentLabel.setVisible(true);
@@ -127,7 +128,7 @@ void ScanControl::start() {
     c_.scan.readTimeout();
     c_.scan.prepareBlocks();
     c_.scan.graph().reset(s.range, s.nominalBlockSize);
-    scanStartTime_ = std::to_string(c_.clock.tickCountMs());
+    c_.scan.markStartTime();
     s.scanStarted = true;
     s.scanActive = true;
     if (!c_.scan.startWorker()) {

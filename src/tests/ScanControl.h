@@ -92,7 +92,6 @@ private:
     uint8_t breakPressCount_ = 0;
     bool writeWarnCancelled_ = false;
     bool restartPending_ = false;
-    std::string scanStartTime_;
 };
 
 } // namespace korvane::tests

@@ -13,8 +13,9 @@ public:
 
     // (width - 35) div 11 + 1 cells a row.
     static uint16_t columnsFor(int width) { return uint16_t(width > 35 ? (width - 35) / 11 + 1 : 1); }
-    // A new map of one empty row.
+    // A new map of one empty row, without grid lines.
     void reset(int width) {
+        grid_.setGridLines(false);
         columns_ = columnsFor(width);
         col_ = 0;
         row_ = 0;

@@ -7,11 +7,13 @@ ScanMapView::ScanMapView(form::TestsPage& page, ScanState& state, ScanMapCells& 
     page_.Grid.onMouseMove = [this](int col, int row) { pointerAt(col, row); };
     page_.Grid.onDoubleClick = [this] { toggleWidth(); };
     page_.ScanMenu.onPopup = [this] { popup(); };
+    page_.DisGridChk.onClick = [this] { switchView(); };
     page_.ScanMenu.item(0).onClick = [this] { setAsStart(); };
     page_.ScanMenu.item(1).onClick = [this] { setAsEnd(); };
 }
 
 void ScanMapView::pointerAt(int col, int row) {
+    if (!page_.DisGridChk.checked()) return; // the graph is shown: the map has no pointer action
     if (state_.mapNonLinear) return page_.Grid.setHint("Unknown");
     const ScanDirection d = state_.lastDirection;
     if (d != ScanDirection::Forward && d != ScanDirection::Reverse) return;
@@ -43,6 +45,23 @@ void ScanMapView::computeColumns() {
 void ScanMapView::toggleWidth() {
     page_.GridPanel.setWidth(page_.GridPanel.width() == kNarrow ? kWide : kNarrow);
     computeColumns();
+}
+
+void ScanMapView::switchView() {
+    if (holdWorker) holdWorker();
+    const bool mapShown = page_.DisGridChk.checked();
+    page_.Grid.setVisible(mapShown);
+    page_.Grid.repaint(); // the map paints itself once
+    for (form::Control* c : {(form::Control*)&page_.GfMasEdit, (form::Control*)&page_.AdjScaleLabel,
+                             (form::Control*)&page_.XCoord, (form::Control*)&page_.YCoord})
+        c->setVisible(!mapShown);
+    page_.ScanSplit.setEnabled(mapShown);
+    if (!mapShown && page_.GridPanel.width() != kNarrow) {
+        page_.GridPanel.setWidth(kNarrow);
+        computeColumns();
+    }
+    if (releaseWorker) releaseWorker();
+    if (state_.scanStarted) page_.Qn.setFocus(true);
 }
 
 void ScanMapView::popup() {

@@ -21,6 +21,8 @@ public:
     void toggleWidth();
     // Cells a row from the map's width.
     void computeColumns();
+    // "Grid": the map or the speed graph, also during a scan (the worker is held meanwhile).
+    void switchView();
     void popup();
     void setAsStart();
     void setAsEnd();
@@ -29,6 +31,8 @@ public:
     int64_t hintHigh() const { return hintHigh_; }
     // Makes the order forward (the end taken from a reverse scan's map).
     std::function<void()> selectForward;
+    // Hold and release the scan's worker around the view switch.
+    std::function<void()> holdWorker, releaseWorker;
 
     static constexpr int kNarrow = 377, kWide = 594;
 

@@ -42,6 +42,30 @@ void ScanNavigation::wire() {
         c_.options.QnRepTimeBox.setEnabled(c_.options.AutoRepQnChk.checked());
     };
     page_.RstAftJmpChk.onClick = [this] { page_.Qn.setFocus(true); };
+    page_.ScanClrListBtn.onClick = [this] {
+        c_.scan.resetCounters();
+        page_.Qn.setFocus(true);
+    };
+    page_.ScTimeLed.onClick = [this] { showStartTime(); };
+    // A running random scan is lengthened or shortened: its duration counts from now.
+    page_.RndScTimeEdit.onChange = page_.RndScTimeEdit.onClick = [this] { c_.scan.restartRandomClock(); };
+}
+
+// The window and the scan go on while the start time shows: the waits run what is pending.
+void ScanNavigation::waitMs(uint32_t ms) {
+    const uint32_t since = c_.clock.tickCountMs();
+    while (c_.clock.tickCountMs() - since < ms) { // the tick count wraps
+        c_.ui.processEvents();
+        c_.clock.sleepMs(10);
+    }
+}
+
+void ScanNavigation::showStartTime() {
+    page_.Qn.setFocus(true);
+    page_.ScTimeLed.setCaption("Start:");
+    waitMs(1000);
+    page_.ScTimeLed.setCaption(c_.scan.startTime());
+    waitMs(2000);
 }
 
 void ScanNavigation::jump(Arrow a) {

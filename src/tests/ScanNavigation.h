@@ -4,6 +4,7 @@
 #include "access/PioProtocol.h"
 #include "form/JumpControl.h"
 #include "form/MainForm.h"
+#include "form/UiThread.h"
 #include "tests/ScanState.h"
 #include "tests/SurfaceScan.h"
 
@@ -18,6 +19,7 @@ struct ScanNavigationContext {
     access::PioProtocol& pio;
     platform::Clock& clock;
     SurfaceScan& scan;
+    form::UiThread& ui;
     access::LogFn log;
 };
 
@@ -37,8 +39,12 @@ public:
     // The order and the pictures; an order outside the four makes it forward (start-up).
     void selectDirection(int d);
 
+    // A click on the remaining time: the time of day the scan started, for a moment.
+    void showStartTime();
+
 private:
     void move(Arrow a);
+    void waitMs(uint32_t ms);
     void wire();
 
     ScanNavigationContext c_;

@@ -1,5 +1,7 @@
 #include "tests/SpeedGraph.h"
 
+#include "access/SizeFormat.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -83,6 +85,14 @@ void SpeedGraph::reset(uint64_t range, uint32_t blockSize) {
         page_.GfMasEdit.setValue(10);
     else
         setScale(10);
+}
+
+void SpeedGraph::showPositions(uint64_t startLba, uint64_t range, uint32_t bytesPerSector, uint32_t sectorsPerMiB) {
+    form::Label* labels[] = {&page_.gfs0, &page_.gfs1, &page_.gfs2, &page_.gfs3,
+                             &page_.gfs4, &page_.gfs5, &page_.gfs6, &page_.gfs7};
+    const uint64_t d = range / 15;
+    for (int k = 0; k < 8; ++k)
+        labels[k]->setCaption(access::formatSizeShort(int64_t(startLba + 2 * uint64_t(k) * d), bytesPerSector, sectorsPerMiB));
 }
 
 void SpeedGraph::workerStarted() {

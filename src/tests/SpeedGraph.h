@@ -19,6 +19,8 @@ public:
     void reset(uint64_t range, uint32_t blockSize);
     // The worker runs: the automatic scale starts again.
     void workerStarted();
+    // The positions along the range under the graph (a fresh start).
+    void showPositions(uint64_t startLba, uint64_t range, uint32_t bytesPerSector, uint32_t sectorsPerMiB);
     // After each good or bad block; `sampled`: the scan has its first rate.
     void afterBlock(bool sampled, const std::string& model);
     // A bad block's red line down to the base line.

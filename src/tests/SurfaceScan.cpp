@@ -21,7 +21,10 @@ SurfaceScan::SurfaceScan(SurfaceScanContext c)
     : c_(std::move(c)), classes_(c_.form.tests, c_.state, c_.log), progress_(c_.form.tests, c_.form.Application, c_.state),
       map_(c_.form.tests.Grid), graph_(c_.form.tests, c_.state), defects_(c_.form.tests, c_.state, c_.log),
       wake_(c_.state, c_.session, c_.pio, c_.timing.clock()) {
-    c_.form.tests.GF.onMouseMove = [this](int x, int y) { graph_.pointerAt(x, y, c_.session.sectorsPerMiB); };
+    c_.form.tests.GF.onMouseMove = [this](int x, int y) {
+        // The readouts belong to the graph when it is shown.
+        if (!c_.form.tests.DisGridChk.checked()) graph_.pointerAt(x, y, c_.session.sectorsPerMiB);
+    };
     progress_.onRandomNow = [this] { c_.state.randomNow = (c_.timing.tickCount() - randomStartMs_) / kMsPerDay; };
 }
 
@@ -145,6 +148,12 @@ void SurfaceScan::restartRandomClock() {
     c_.state.randomNow = 0;
 }
 
+void SurfaceScan::resetCounters() {
+    classes_.resetCounters();
+    c_.state.warningCount = c_.state.errorCount = 0;
+    c_.form.tests.ErLab.setCaption("0");
+}
+
 void SurfaceScan::closeDrive() {
     c_.state.handle = nullptr;
     handle_.reset();
@@ -176,14 +185,23 @@ void SurfaceScan::prepareBlocks() {
     beginOrder(s, uint16_t(std::min<uint64_t>(block, s.range)));
     s.jumpLarge = s.range / 50;
     s.jumpSmall = s.range / 1000;
-    classes_.resetCounters();
-    s.warningCount = s.errorCount = 0;
-    t.ErLab.setCaption("0");
+    resetCounters();
     t.DftMeter.setMax(int(s.blockSize));
     restartRandomClock();
     fastBlocks_ = 0;
     const int level = s.scanMode == ScanMode::Write ? 4 : (s.scanMode == ScanMode::Read && !api()) ? 3 : 1;
     c_.log(startLine(), 0, level);
+    openBlockFile();
+}
+
+// The scan runs whether or not its block times can be kept; the log says which.
+void SurfaceScan::openBlockFile() {
+    if (!csv_.armed() || csv_.isOpen()) return;
+    const BlockFileDrive drive{c_.passport.Model, c_.passport.Serial, c_.session.maxLba, c_.state.nominalBlockSize};
+    if (csv_.open(drive))
+        c_.log("Block times are written to " + csv_.path(), 0, 1);
+    else
+        c_.log("Block times cannot be written to " + csv_.path(), 0, 4);
 }
 
 std::string SurfaceScan::startLine() const {
@@ -279,7 +297,8 @@ void SurfaceScan::blocks(const BlockResult* results, size_t count) {
     }
     graph_.show();
     classes_.showCounts();
-    csv_.flush(); // what was scanned is on disk before the next batch
+    // What was scanned is on disk before the next batch.
+    if (!csv_.flush()) c_.log("Block times could not be written to " + csv_.path() + ", the file is closed", 0, 4);
     if (order == ScanDirection::Butterfly) {
         t.LbaOut.setText(std::to_string(s.btfLow + s.blockSize));
         t.LbaOut1.setText(std::to_string(s.btfHigh + s.blockSize - 1));

@@ -70,6 +70,11 @@ public:
     void closeDrive();
     // A random scan's duration counts from now (its order was chosen during the scan).
     void restartRandomClock();
+    // "RS": the class counters, the error and warning counts back to zero.
+    void resetCounters();
+    // The time of day of the last start, in the system's format.
+    void markStartTime() { startTime_ = c_.facts.timeText(); }
+    const std::string& startTime() const { return startTime_; }
     // Milliseconds from the worker's first step to the results, and the sectors the blocks covered.
     uint64_t elapsedMs() const { return endedMs_ - startedMs_; }
     uint64_t sectorsScanned() const { return sectorsScanned_; }
@@ -81,7 +86,7 @@ public:
     ScanMapCells& map() { return map_; }
     SpeedGraph& graph() { return graph_; }
     DefectHandler& defects() { return defects_; }
-    // Where the blocks of the next scan go as CSV rows (open it before the start).
+    // Where the blocks of the next scan go as CSV rows (chosen before the start).
     BlockCsvWriter& blockFile() { return csv_; }
     // The bad blocks of the last scan: first LBA and error code.
     const std::vector<std::pair<uint64_t, uint16_t>>& badBlocks() const { return badBlocks_; }
@@ -109,6 +114,7 @@ private:
     void afterBlock(const BlockResult& r, int timeClass);
     ProgressDisplay::Clock scanClock(uint64_t now) const;
     std::string startLine() const;
+    void openBlockFile();
     TimingPath timingPath() const;
 
     SurfaceScanContext c_;
@@ -123,6 +129,7 @@ private:
     uint64_t randomStartMs_ = 0;
     uint64_t startedMs_ = 0, endedMs_ = 0, sectorsScanned_ = 0;
     BlockCsvWriter csv_;
+    std::string startTime_;
     std::vector<std::pair<uint64_t, uint16_t>> badBlocks_;
 };
 

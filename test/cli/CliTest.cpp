@@ -445,8 +445,11 @@ TEST(CliScan, BlockFilesJsonAndTheComparisonOfTwoScans) {
     EXPECT_EQ(std::count(now.out.begin(), now.out.end(), '\n'), 1) << "one object, no log lines";
 
     std::string error;
-    auto rows = korvane::tests::readBlockCsv(dir.file("now.csv"), error);
-    ASSERT_TRUE(rows) << error;
+    auto file = korvane::tests::readBlockCsv(dir.file("now.csv"), error);
+    ASSERT_TRUE(file) << error;
+    EXPECT_EQ(file->drive.blockSize, 256u);
+    EXPECT_FALSE(file->drive.model.empty());
+    auto* rows = &file->rows;
     ASSERT_EQ(rows->size(), 158u) << "0, 256 ... 39680, then 39936 (64 sectors) and 40000";
     const auto bad = std::find_if(rows->begin(), rows->end(), [](auto& r) { return r.timeClass == 0; });
     ASSERT_NE(bad, rows->end());
@@ -479,4 +482,54 @@ TEST(CliScan, BlockFilesJsonAndTheComparisonOfTwoScans) {
     EXPECT_EQ(junk.status, 1);
     EXPECT_NE(junk.err.find("line 2: not a block row"), std::string::npos);
     EXPECT_EQ(cli({"scan-compare", dir.file("now.csv")}).status, 2);
+
+    // Another drive's file, or another block size: nothing to compare.
+    std::string text = dir.read("now.csv");
+    const size_t serial = text.find(" serial \"") + 9;
+    dir.write("other.csv", text.substr(0, serial) + "X" + text.substr(serial));
+    CliRun other = cli({"scan-compare", dir.file("other.csv"), dir.file("now.csv")});
+    EXPECT_EQ(other.status, 2);
+    EXPECT_NE(other.err.find("different drives"), std::string::npos) << other.err;
+    CliRun small = cli({"--pio", "secondary", "scan", "--end", "4000", "--block", "32", "--csv", dir.file("small.csv")});
+    CliRun sizes = cli({"scan-compare", dir.file("small.csv"), dir.file("now.csv")});
+    EXPECT_EQ(sizes.status, 2);
+    EXPECT_NE(sizes.err.find("different block sizes (32 and 256 sectors)"), std::string::npos) << sizes.err;
+}
+
+TEST(CliScan, TheComparisonOfTwoScansFindsADefectPlantedBetweenThem) {
+    korvane::testsupport::TempDir dir;
+    auto cli = [&](std::vector<std::string> rest) {
+        std::vector<std::string> args = {"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", dir.path(),
+                                         "--sim-state", dir.file("lab")};
+        args.insert(args.end(), rest.begin(), rest.end());
+        return run(args);
+    };
+    ASSERT_EQ(cli({"--pio", "secondary", "scan", "--end", "40000", "--csv", dir.file("a.csv")}).status, 3);
+    // A sector of that drive goes bad: the state section that lists its known bad sector.
+    std::string state;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.file("lab")))
+        if (entry.path().extension() != ".img") state = "lab/" + entry.path().filename().string();
+    ASSERT_FALSE(state.empty());
+    std::string text = dir.read(state);
+    const size_t at = text.find("unreadable=31000");
+    ASSERT_NE(at, std::string::npos) << text;
+    text.replace(at, 16, "unreadable=20000,31000");
+    dir.write(state, text);
+
+    ASSERT_EQ(cli({"--pio", "secondary", "scan", "--end", "40000", "--csv", dir.file("b.csv")}).status, 3);
+    CliRun cmp = cli({"scan-compare", dir.file("a.csv"), dir.file("b.csv")});
+    EXPECT_EQ(cmp.status, 3) << cmp.out << cmp.err;
+    EXPECT_NE(cmp.out.find("Block 19968: bad now (code 64, 'x')"), std::string::npos) << cmp.out;
+    EXPECT_NE(cmp.out.find("1 became bad"), std::string::npos);
+    EXPECT_EQ(cmp.out.find("Block 30976"), std::string::npos) << "bad in both scans";
+}
+
+TEST(CliScan, ABlockFileThatCannotBeWrittenLeavesTheScanRunning) {
+    korvane::testsupport::TempDir dir;
+    CliRun r = run({"--ini", "/nonexistent/krv40.ini", "--logs", dir.path(), "--pio", "secondary", "scan", "--end",
+                    "4000", "--csv", dir.file("no-such-folder/a.csv")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Block times cannot be written to " + dir.file("no-such-folder/a.csv")), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Scanned"), std::string::npos);
 }

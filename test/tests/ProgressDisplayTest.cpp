@@ -34,5 +34,7 @@ TEST(ProgressDisplay, TheRateTheRemainingTimeAndThePositionRefreshAtTheirInterva
     EXPECT_LE(captionChanges, 13) << "the position refreshes every other block, not every block";
     display.finished();
     EXPECT_EQ(page.ScanPercentLed.caption(), " 100");
-    EXPECT_EQ(tests::ProgressDisplay::hms(3 * 3600 + 25 * 60 + 7), "03:25:07");
+    for (auto [seconds, text] : std::vector<std::pair<uint64_t, std::string>>{
+             {3725, "01:02:05"}, {0, "00:00:00"}, {3 * 3600 + 25 * 60 + 7, "03:25:07"}, {100 * 3600 + 59, "100:00:59"}})
+        EXPECT_EQ(tests::formatHms(seconds), text);
 }

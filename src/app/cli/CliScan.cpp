@@ -230,7 +230,9 @@ int runScanCompare(CliContext& c) {
     auto before = tests::readBlockCsv(args[0], error);
     auto after = before ? tests::readBlockCsv(args[1], error) : std::nullopt;
     if (!before || !after) return fail(c, "scan-compare: " + error), 1;
-    const tests::ScanComparison cmp = tests::compareScans(*before, *after);
+    if (const std::string why = tests::incomparable(*before, *after); !why.empty())
+        return fail(c, "scan-compare: " + why), 2;
+    const tests::ScanComparison cmp = tests::compareScans(before->rows, after->rows);
     for (const auto& ch : cmp.slower)
         c.out << "Block " << ch.lba << ": class " << ch.before.timeClass << " -> " << ch.after.timeClass << " ("
               << ch.before.timeMs << " ms -> " << ch.after.timeMs << " ms)\n";
@@ -257,8 +259,7 @@ int runScan(CliContext& c) {
         if (!confirmedWrite(c, "a write scan")) return 1;
     }
     app.scanControl.onWriteWarnShown = [&app] { app.form.writeWarn.OkBtn.click(); };
-    if (request->csv && !app.surfaceScan.blockFile().open(*request->csv))
-        return fail(c, "scan: cannot write the block file " + *request->csv), 1;
+    if (request->csv) app.surfaceScan.blockFile().arm(*request->csv);
     if (request->json) {
         // Standard output carries the one object; a script still sees why on standard error.
         app.eventLog.flush();
