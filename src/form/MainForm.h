@@ -309,7 +309,17 @@ struct TestsPage {
     Label RpmLab{"RpmLab", ""};
     Panel ScanSplit{"ScanSplit"};
     Menu ScanMenu{"ScanMenu",
-                  {{"SetasStartLBA", "Set as Start LBA"}, {"SetasEndLBA", "Set as End LBA"}, {"Cancel", "Cancel"}}};
+                  {{"SetasStartLBA", "Set as Start LBA"},
+                   {"SetasEndLBA", "Set as End LBA"},
+                   {"SaveMapPng", "Save map as PNG..."},
+                   {"SaveGraphPng", "Save graph as PNG..."},
+                   {"SaveBlockCsv", "Save block times as CSV..."},
+                   {"Cancel", "Cancel"}}};
+    // The page's own popup: the scan's pictures and block times.
+    Menu TestsMenu{"TestsMenu",
+                   {{"TestsSaveMapPng", "Save map as PNG..."},
+                    {"TestsSaveGraphPng", "Save graph as PNG..."},
+                    {"TestsSaveBlockCsv", "Save block times as CSV..."}}};
 
     TestsPage() {
         ScBlockSizeBox.setMaxLength(5);

@@ -11,10 +11,12 @@
 
 namespace korvane::qt {
 
-BlockMapWidget::BlockMapWidget(form::StringGrid& grid, QWidget* parent) : QAbstractScrollArea(parent), grid_(grid) {
+BlockMapWidget::BlockMapWidget(form::StringGrid& grid, QWidget* parent)
+    : QAbstractScrollArea(parent), grid_(grid), painter_(grid) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     whiteViewport(this);
+    viewport()->setCursor(Qt::PointingHandCursor);
     viewport()->setMouseTracking(true); // the hint follows the pointer
     connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
 }
@@ -38,30 +40,13 @@ BlockMapWidget* BlockMapWidget::create(form::StringGrid& grid, QWidget* parent) 
     return w;
 }
 
-QColor BlockMapWidget::cellColour(uint8_t v) {
-    switch (v) {
-    case 0: return Qt::white;
-    case '1': return QColor(0xD6, 0xD6, 0xD6);
-    case '2': return QColor(0xB3, 0xB3, 0xB3);
-    case '3': return QColor(0x84, 0x84, 0x84);
-    case '4': return QColor(0x00, 0xFF, 0x00);
-    case '5': return QColor(0xFF, 0x80, 0x00);
-    case '6': return QColor(0xFF, 0x00, 0x00);
-    default: return QColor(0x00, 0x00, 0xFF);
-    }
-}
-
-QRect BlockMapWidget::cellRect(size_t index) const {
-    size_t cols = std::max<size_t>(grid_.columnCount(), 1);
-    int row = int(index / cols), col = int(index % cols);
-    return QRect(col * kCell, row * kCell - verticalScrollBar()->value(), kCell, kCell);
-}
+QRect BlockMapWidget::cellRect(size_t index) const { return painter_.cellRect(index, verticalScrollBar()->value()); }
 
 void BlockMapWidget::updateScrollRange() {
-    int total = int(grid_.rowCount()) * kCell;
+    int total = int(grid_.rowCount()) * rowPitch();
     verticalScrollBar()->setRange(0, std::max(0, total - viewport()->height()));
     verticalScrollBar()->setPageStep(viewport()->height());
-    verticalScrollBar()->setSingleStep(kCell);
+    verticalScrollBar()->setSingleStep(rowPitch());
 }
 
 void BlockMapWidget::resizeEvent(QResizeEvent* e) {
@@ -71,38 +56,17 @@ void BlockMapWidget::resizeEvent(QResizeEvent* e) {
 
 void BlockMapWidget::paintEvent(QPaintEvent* e) {
     QPainter p(viewport());
-    size_t cols = grid_.columnCount();
-    if (cols == 0) return;
-    int top = verticalScrollBar()->value();
-    QRect dirty = e->rect();
-    int firstRow = std::max(0, (top + dirty.top()) / kCell);
-    int lastRow = std::min(int(grid_.rowCount()) - 1, (top + dirty.bottom()) / kCell);
-    lastPaintedRows_ = std::max(0, lastRow - firstRow + 1);
-    QFont f = font();
-    f.setPixelSize(9);
-    p.setFont(f);
-    for (int r = firstRow; r <= lastRow; ++r)
-        for (size_t c = 0; c < cols; ++c) {
-            size_t index = size_t(r) * cols + c;
-            uint8_t v = grid_.cell(index);
-            QRect cell(int(c) * kCell, r * kCell - top, kCell, kCell);
-            if (!cell.intersects(dirty)) continue;
-            p.fillRect(cell, cellColour(v));
-            if (grid_.gridLines()) {
-                p.setPen(QColor(0xC0, 0xC0, 0xC0));
-                p.drawRect(cell.adjusted(0, 0, -1, -1));
-            }
-            if (v != 0 && (v < '1' || v > '6')) {
-                p.setPen(Qt::white);
-                p.drawText(cell, Qt::AlignCenter, QString(QChar(v)));
-            }
-        }
+    const int top = verticalScrollBar()->value(), pitch = rowPitch();
+    const QRect dirty = e->rect();
+    const int firstRow = std::max(0, (top + dirty.top()) / pitch);
+    const int lastRow = std::min(int(grid_.rowCount()) - 1, (top + dirty.bottom()) / pitch);
+    lastPaintedRows_ = painter_.paintRows(p, firstRow, lastRow, top, dirty);
 }
 
 void BlockMapWidget::contextMenuEvent(QContextMenuEvent* e) {
     if (!onContextMenu) return;
     size_t cols = std::max<size_t>(grid_.columnCount(), 1);
-    int row = (e->pos().y() + verticalScrollBar()->value()) / kCell, col = e->pos().x() / kCell;
+    int row = (e->pos().y() + verticalScrollBar()->value()) / rowPitch(), col = e->pos().x() / painter_.columnPitch();
     size_t index = size_t(row) * cols + size_t(col);
     onContextMenu(size_t(col) < cols && index < grid_.cellCount() ? index : SIZE_MAX);
 }
@@ -113,7 +77,7 @@ namespace korvane::qt {
 
 void BlockMapWidget::mouseMoveEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
-    const int row = (p.y() + verticalScrollBar()->value()) / kCell, col = p.x() / kCell;
+    const int row = (p.y() + verticalScrollBar()->value()) / rowPitch(), col = p.x() / painter_.columnPitch();
     const std::string before = grid_.hint();
     grid_.mouseMove(col, row);
     if (grid_.hint() != before) QToolTip::showText(e->globalPosition().toPoint(), QString::fromStdString(grid_.hint()), this);

@@ -1,5 +1,6 @@
 #pragma once
 #include "form/StringGrid.h"
+#include "qt/MapPainter.h"
 
 #include <QAbstractScrollArea>
 #include <functional>
@@ -11,11 +12,9 @@ namespace korvane::qt {
 class BlockMapWidget : public QAbstractScrollArea {
 public:
     static BlockMapWidget* create(form::StringGrid& grid, QWidget* parent);
-    static constexpr int kCell = 12;
 
-    // The colour a cell byte is painted with (0: an empty cell, drawn as the background).
-    static QColor cellColour(uint8_t value);
     QRect cellRect(size_t index) const;
+    int rowPitch() const { return painter_.rowPitch(); }
     // Right click on a cell (the cell index, or SIZE_MAX outside the cells).
     std::function<void(size_t)> onContextMenu;
     // Rows painted by the last paint event, for checking that painting stays with the view.
@@ -34,6 +33,7 @@ private:
     void updateScrollRange();
 
     form::StringGrid& grid_;
+    MapPainter painter_;
     int lastPaintedRows_ = 0;
 };
 

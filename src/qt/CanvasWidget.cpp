@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 
 #include "qt/Binder.h"
+#include "qt/CanvasImage.h"
 
 #include <QPainter>
 
@@ -27,17 +28,7 @@ CanvasWidget* CanvasWidget::create(form::Canvas& canvas, QWidget* parent) {
     return w;
 }
 
-void CanvasWidget::copy() {
-    const auto& px = canvas_.pixels();
-    int w = canvas_.pixelWidth(), h = canvas_.pixelHeight();
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            form::Colour c = px[size_t(y) * size_t(w) + size_t(x)];
-            line[x] = c == form::kDefaultColour ? qRgb(255, 255, 255) : (0xFF000000u | (c & 0xFFFFFFu));
-        }
-    }
-}
+void CanvasWidget::copy() { copyCanvas(canvas_, image_); }
 
 void CanvasWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);

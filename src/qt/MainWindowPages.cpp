@@ -274,6 +274,8 @@ QWidget* MainWindow::buildSmartPage() {
 QWidget* MainWindow::buildTestsPage() {
     auto& t = app_.form.tests;
     auto* page = new QWidget;
+    page->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(page, &QWidget::customContextMenuRequested, this, [this] { popupMenu(app_.form.tests.TestsMenu, this); });
     auto* h = compact(new QHBoxLayout(page));
     auto* left = compact(new QVBoxLayout, 0);
 

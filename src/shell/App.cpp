@@ -46,6 +46,7 @@ App::App(AppEnvironment e)
     settings.beep = [this](int divisor, int ms) { pio.speakerBeep(uint16_t(divisor), uint32_t(ms)); };
     scanMapView.selectForward = [this] { scanNavigation.selectDirection(int(tests::ScanDirection::Forward)); };
     form.setup.presets.GrLinesChk.onClick = [this] { form.tests.Grid.setGridLines(form.setup.presets.GrLinesChk.checked()); };
+    scanExports.folder = [this] { return eventLog.logDirectory(); };
     scanMapView.holdWorker = [this] { gate.pauseWorkers(); };
     scanMapView.releaseWorker = [this] { gate.resumeWorkers(); };
     for (form::Timer* t : form.timers()) env.ui.addTimer(*t);

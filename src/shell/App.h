@@ -34,6 +34,7 @@
 #include "shell/StartupState.h"
 #include "shell/WindowActions.h"
 #include "tests/ScanControl.h"
+#include "tests/ScanExports.h"
 #include "tests/ScanMapView.h"
 #include "tests/ScanNavigation.h"
 #include "tests/ScanState.h"
@@ -123,6 +124,7 @@ public:
                                                                       scan, session, pio, env.clock, surfaceScan,
                                                                       env.ui, logger()}};
     tests::ScanMapView scanMapView{form.tests, scan, surfaceScan.map(), logger()};
+    tests::ScanExports scanExports{form.tests, surfaceScan, env.dialogs, logger()};
 };
 
 } // namespace korvane::shell

@@ -1,5 +1,6 @@
 #include "app/gui/GuiProgram.h"
 #include "qt/BlockMapWidget.h"
+#include "qt/MapPainter.h"
 #include "qt/LampWidget.h"
 #include "qt/ListViewWidget.h"
 #include "support/TestApp.h"
@@ -189,7 +190,7 @@ TEST_F(Gui, BlockMapPaintsOnlyTheRowsInView) {
     grid.setCell(5'999'999, '6');
     auto* map = find<qt::BlockMapWidget>("Grid");
     map->viewport()->repaint();
-    int inView = map->viewport()->height() / qt::BlockMapWidget::kCell + 2;
+    int inView = map->viewport()->height() / map->rowPitch() + 2;
     EXPECT_GT(map->lastPaintedRows(), 0);
     EXPECT_LE(map->lastPaintedRows(), inView);
     // A changed cell repaints its own square only.
@@ -229,6 +230,24 @@ TEST_F(Gui, ScreenshotWritesEveryPage) {
         EXPECT_EQ(page.height(), window().height());
     }
     EXPECT_GT(find<qt::ListViewWidget>("Psp")->model()->rowCount(), 5) << "the pictures show a read passport";
+
+    // The short scan: 625 blocks of 32 sectors, 32 a row, the two planted sectors in blue cells.
+    QImage map(QString::fromStdString(dir.path() + "shots/scan-map.png"));
+    ASSERT_FALSE(map.isNull());
+    EXPECT_EQ(map.width(), 32 * qt::MapPainter::kCellWidth);
+    EXPECT_EQ(map.height(), 20 * qt::MapPainter::kCellHeight);
+    auto cellCorner = [&](size_t block) {
+        return map.pixel(int(block % 32) * 10 + 1, int(block / 32) * 19 + 1) & 0xFFFFFF;
+    };
+    EXPECT_EQ(cellCorner(6000 / 32), 0x0000FFu);
+    EXPECT_EQ(cellCorner(14100 / 32), 0x0000FFu);
+    EXPECT_EQ(cellCorner(6000 / 32 + 1), 0xD6D6D6u) << "a fast block";
+    QImage graph(QString::fromStdString(dir.path() + "shots/scan-graph.png"));
+    ASSERT_EQ(graph.size(), QSize(377, 373));
+    int red = 0;
+    for (int y = 0; y < graph.height(); ++y)
+        for (int x = 0; x < graph.width(); ++x) red += (graph.pixel(x, y) & 0xFFFFFF) == 0xFF0000u;
+    EXPECT_GT(red, 10) << "the bad blocks' red lines";
 }
 
 // Every caption the window shows is whole at its widget's size, on every page.

@@ -1,3 +1,6 @@
+#include "access/SizeFormat.h"
+#include "form/PictureFiles.h"
+#include "tests/BlockCsv.h"
 #include "tests/ScanLab.h"
 
 #include <gtest/gtest.h>
@@ -185,4 +188,83 @@ TEST_F(Navigation, TheSpeedGraphScalesItsLabelsAndKeepsABadBlocksRedLineThroughA
     EXPECT_GT(redPixels(), 3);
     page.GfMasEdit.setValue(37); // a rescale draws the history again
     EXPECT_GT(redPixels(), 3);
+}
+
+namespace {
+// Pictures drawn in memory: which control went to which file.
+struct RecordedPictures : form::PictureFiles {
+    std::vector<std::string> saved;
+    std::string failWith;
+    std::string saveMap(const form::StringGrid& g, const std::string& path) override {
+        saved.push_back("map " + std::to_string(g.cellCount()) + " " + path);
+        return failWith;
+    }
+    std::string saveGraph(const form::Canvas& c, const std::string& path) override {
+        saved.push_back("graph " + std::to_string(c.pixelWidth()) + " " + path);
+        return failWith;
+    }
+};
+} // namespace
+
+TEST_F(Navigation, TheCountersPanelTheStartTimeTheViewSwitchAndThePositionLabels) {
+    usePio();
+    t.facts.time = "09:41:07";
+    range("1000", "31000", "256");
+    scan();
+    EXPECT_EQ(page.gfs0.caption(), access::formatSizeShort(1000, 512, 2048));
+    EXPECT_EQ(page.gfs7.caption(), access::formatSizeShort(1000 + 14 * 2000, 512, 2048)) << "range div 15 = 2000";
+    EXPECT_NE(page.Tim1Lab.caption() + page.Tim2Lab.caption(), "00");
+    page.ScanClrListBtn.click();
+    for (auto* l : {&page.Tim1Lab, &page.Tim2Lab, &page.Tim3Lab, &page.ErLab}) EXPECT_EQ(l->caption(), "0");
+    EXPECT_EQ(app.scan.classCounts[0] + app.scan.classCounts[1], 0u);
+
+    page.ScTimeLed.click();
+    EXPECT_EQ(page.ScTimeLed.caption(), "09:41:07") << "the start's time of day after \"Start:\"";
+
+    // The graph instead of the map: its box and readouts show, the map narrows again.
+    page.Grid.setEnabled(true);
+    page.Grid.doubleClick();
+    ASSERT_EQ(page.GridPanel.width(), 594);
+    page.DisGridChk.setChecked(false, form::Origin::User);
+    EXPECT_FALSE(page.Grid.visible());
+    EXPECT_TRUE(page.GfMasEdit.visible());
+    EXPECT_FALSE(page.ScanSplit.enabled());
+    EXPECT_EQ(page.GridPanel.width(), 377);
+    const std::string hint = page.Grid.hint();
+    page.Grid.mouseMove(3, 0);
+    EXPECT_EQ(page.Grid.hint(), hint) << "no map hint while the graph is shown";
+    page.DisGridChk.setChecked(true, form::Origin::User);
+    EXPECT_TRUE(page.Grid.visible());
+    EXPECT_FALSE(page.GfMasEdit.visible());
+    EXPECT_TRUE(page.ScanSplit.enabled());
+}
+
+TEST_F(Navigation, TheMapsPopupSavesThePicturesAndChoosesTheNextScansBlockFile) {
+    usePio();
+    range("0", "3000", "32");
+    scan();
+    RecordedPictures pictures;
+    app.scanExports.pictures = &pictures;
+    t.dialogs.fileNames = {t.dir.file("m.png"), t.dir.file("g.png"), t.dir.file("b.csv")};
+    page.ScanMenu.find("Save map as PNG...")->click();
+    page.TestsMenu.find("Save graph as PNG...")->click();
+    page.ScanMenu.find("Save block times as CSV...")->click();
+    EXPECT_EQ(pictures.saved, (std::vector<std::string>{"map " + std::to_string(page.Grid.cellCount()) + " " +
+                                                            t.dir.file("m.png"),
+                                                        "graph 377 " + t.dir.file("g.png")}));
+    EXPECT_TRUE(logged("Block map saved to " + t.dir.file("m.png")));
+    EXPECT_TRUE(logged("Block times of the next scan go to " + t.dir.file("b.csv")));
+    EXPECT_FALSE(t.dir.exists("b.csv")) << "written by the next scan, not this one";
+    scan();
+    std::string error;
+    auto file = tests::readBlockCsv(t.dir.file("b.csv"), error);
+    ASSERT_TRUE(file) << error;
+    EXPECT_EQ(file->rows.size(), 95u) << "93 blocks of 32 sectors, 2976 (24 sectors) and 3000";
+    EXPECT_EQ(file->drive.model, app.passport.Model);
+
+    pictures.failWith = "disk full";
+    t.dialogs.fileNames = {t.dir.file("m2.png")};
+    page.ScanMenu.find("Save map as PNG...")->click();
+    EXPECT_TRUE(logged("Block map could not be saved to " + t.dir.file("m2.png") + ": disk full"));
+    app.scanExports.pictures = nullptr;
 }

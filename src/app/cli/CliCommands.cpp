@@ -395,7 +395,7 @@ const std::map<std::string, Command>& commandTable() {
          {runScan, true,
           {{"--ddd", "--stamps", "--long-writing", "--json", "--yes", "--no"},
            {"--mode", "--start", "--end", "--block", "--order", "--duration", "--timeout", "--end-action", "--loops",
-            "--log", "--csv"}}}},
+            "--log", "--csv", "--map-png", "--graph-png"}}}},
         {"scan-compare", {runScanCompare, false, {{}, {}, 2}}},
         {"security",
          {runSecurity, true,

@@ -3,6 +3,9 @@
 #include "app/cli/CliRunner.h"
 #include "app/cli/CliSupport.h"
 #include "tests/BlockCsv.h"
+#ifdef KORVANE_PICTURES
+#include "qt/QtPictureFiles.h"
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -53,7 +56,7 @@ struct ScanRequest {
     std::optional<uint32_t> loops;
     std::optional<std::vector<bool>> logBoxes; // 50, 200, 600, big, err
     bool ddd = false, stamps = false, longWriting = false, json = false;
-    std::optional<std::string> csv;
+    std::optional<std::string> csv, mapPng, graphPng;
 };
 
 int indexOf(const std::string& v, std::initializer_list<const char*> names) {
@@ -111,6 +114,11 @@ std::optional<ScanRequest> parseRequest(CliContext& c) {
         r.logBoxes = boxes;
     }
     r.csv = flagValue(c, "--csv");
+    r.mapPng = flagValue(c, "--map-png");
+    r.graphPng = flagValue(c, "--graph-png");
+#ifndef KORVANE_PICTURES
+    if (r.mapPng || r.graphPng) return bad("--map-png and --graph-png need a build with the window toolkit");
+#endif
     r.json = hasFlag(c, "--json");
     r.ddd = hasFlag(c, "--ddd");
     r.stamps = hasFlag(c, "--stamps");
@@ -223,6 +231,20 @@ std::string resultsJson(const shell::App& app) {
 
 int interruptsReceived() { return interrupts.load(); }
 
+namespace {
+// The map and the graph as the scan left them; a picture that cannot be written is a log line.
+void savePictures(CliContext& c, const ScanRequest& r) {
+    if (!r.mapPng && !r.graphPng) return;
+#ifdef KORVANE_PICTURES
+    qt::QtPictureFiles pictures;
+    c.app.scanExports.pictures = &pictures;
+    if (r.mapPng) c.app.scanExports.saveMap(*r.mapPng);
+    if (r.graphPng) c.app.scanExports.saveGraph(*r.graphPng);
+    c.app.scanExports.pictures = nullptr;
+#endif
+}
+} // namespace
+
 int runScanCompare(CliContext& c) {
     const auto& args = c.options.arguments;
     if (args.size() != 2) return fail(c, "scan-compare needs two block files: A.csv B.csv"), 2;
@@ -295,6 +317,7 @@ int runScan(CliContext& c) {
         return !running();
     });
     if (progress) c.err << "\r\x1b[K" << std::flush;
+    savePictures(c, *request);
     app.eventLog.flush();
     if (request->json) {
         c.out << resultsJson(app) << "\n";

@@ -15,7 +15,8 @@ std::string guiUsage() {
            "  --device PATH     an image file or block device as the next physical drive (implies --host)\n"
            "  --ini FILE        the settings file (default: krv40.ini beside the program)\n"
            "  --sim-state DIR   keep the lab's drives (media and state) in DIR between runs\n"
-           "  --screenshot DIR  start up, read the passport, write each page to DIR/page-N.png, exit\n";
+           "  --screenshot DIR  start up, read the passport, write each page to DIR/page-N.png and, on the lab,\n"
+           "                    the map and graph of a short scan to DIR/scan-map.png and scan-graph.png, exit\n";
 }
 
 std::optional<GuiOptions> parseGuiOptions(const std::vector<std::string>& args, std::string& error) {
@@ -80,6 +81,7 @@ GuiProgram::GuiProgram(const GuiOptions& o) {
     app_ = std::make_unique<shell::App>(shell::AppEnvironment{clock_, facts, ui_, dialogs_, clipboard_,
                                                               machine_->ports(), machine_->disks(), machine_->power(),
                                                               paths});
+    app_->scanExports.pictures = &pictures_;
     window_ = std::make_unique<qt::MainWindow>(*app_);
     dialogs_.setParent(window_.get());
     app_->startUp.startUp();
@@ -106,8 +108,38 @@ bool GuiProgram::writeScreenshots(const std::string& dir) {
     bool ok = true;
     for (int i = 0; i < 5; ++i)
         ok = window_->savePage(i, QString::fromStdString(dir + "/page-" + std::to_string(i) + ".png")) && ok;
+    if (lab_) ok = writeScanPictures(dir) && ok;
     app_->form.MainPage.setActiveIndex(0);
     return ok;
+}
+
+// A short verify scan of the lab drive in the passport, with two bad sectors planted in its range
+// (unless the lab is kept, whose drives must not change), then the map and the graph it drew.
+bool GuiProgram::writeScanPictures(const std::string& dir) {
+    auto& t = app_->form.tests;
+    if (!keptLabDir_)
+        for (auto& drive : lab_->drives())
+            if (drive->profile().model == app_->passport.Model) {
+                drive->makeUnreadable(6000);
+                drive->makeUnreadable(14100);
+            }
+    app_->form.MainPage.setActiveIndex(2);
+    t.ScanRWGrp.setItemIndex(0, form::Origin::User);
+    t.ImgFWD.mouseDown();
+    t.StartLbaEdit.setText("0", form::Origin::User);
+    t.EndLbaEdit.setText("20000", form::Origin::User);
+    t.AutoSizeSC.setChecked(false, form::Origin::User);
+    t.ScBlockSizeBox.setText("32", form::Origin::User);
+    t.ScanStartBtn.click();
+    while (app_->scan.scanStarted || app_->jobs.running(access::WorkerGate::Worker::Scan)) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    const bool map = app_->scanExports.saveMap(dir + "/scan-map.png");
+    t.DisGridChk.setChecked(false, form::Origin::User);
+    QApplication::processEvents();
+    const bool graph = app_->scanExports.saveGraph(dir + "/scan-graph.png");
+    t.DisGridChk.setChecked(true, form::Origin::User);
+    return map && graph;
 }
 
 } // namespace korvane::app

@@ -5,6 +5,7 @@
 #include "platform/sim/LabSystemFacts.h"
 #include "qt/MainWindow.h"
 #include "qt/QtDialogs.h"
+#include "qt/QtPictureFiles.h"
 #include "qt/QtUiThread.h"
 #include "shell/App.h"
 #include "sim/LabProfiles.h"
@@ -41,11 +42,14 @@ public:
     qt::MainWindow& window() { return *window_; }
     sim::Lab* lab() { return lab_.get(); }
     Machine& machine() { return *machine_; }
-    // Reads the passport as F2 does, then writes every page to DIR/page-N.png (N = 0 ... 4);
+    // Reads the passport as F2 does, then writes every page to DIR/page-N.png (N = 0 ... 4), and on
+    // the lab the block map and the speed graph of a short scan (scan-map.png, scan-graph.png);
     // false when a file could not be written.
     bool writeScreenshots(const std::string& dir);
 
 private:
+    bool writeScanPictures(const std::string& dir);
+
     sim::RealLabTime labTime_;
     std::unique_ptr<sim::Lab> lab_;
     std::optional<std::string> keptLabDir_; // where the lab's state is saved at the end
@@ -55,6 +59,7 @@ private:
     qt::QtUiThread ui_;
     qt::QtDialogs dialogs_;
     qt::QtClipboard clipboard_;
+    qt::QtPictureFiles pictures_;
     std::unique_ptr<Machine> machine_;
     std::unique_ptr<shell::App> app_;
     std::unique_ptr<qt::MainWindow> window_;
