@@ -19,6 +19,9 @@ public:
         cells_.assign(columns * rows, fill);
         notify(Prop::Cells);
     }
+    // Room for `cells` cells, so a map that grows to that size never holds twice its need.
+    void reserve(size_t cells) { cells_.reserve(cells); }
+    size_t capacity() const { return cells_.capacity(); }
     // One more empty row at the bottom; the cells above keep what they hold.
     void addRow(uint8_t fill = 0) {
         ++rows_;

@@ -120,7 +120,7 @@ void ScanControl::start() {
         t.AdjScaleLabel.setCaption(c_.passport.Model);
     }
     if (!c_.scan.openDrive()) return abandon();
-    c_.scan.map().reset(t.GridPanel.width());
+    c_.scan.map().reset(t.GridPanel.width(), expectedBlocks());
     t.Grid.setEnabled(false);
     becomeStop();
     t.ScBlockSizeBox.setEnabled(false);
@@ -143,6 +143,15 @@ void ScanControl::start() {
     }
     showBusy(true, "Scan is progress!!!");
     c_.startGuard = true;
+}
+
+// The blocks a linear order will put in the map (a random scan's count depends on its time).
+uint64_t ScanControl::expectedBlocks() const {
+    const auto& s = c_.state;
+    if (s.direction == ScanDirection::Random) return 0;
+    const uint64_t bs = std::max<uint64_t>(boxDigits(c_.form.tests.ScBlockSizeBox.text()), 1);
+    const uint64_t blocks = s.range / bs + 2;
+    return blocks <= kReservedBlocksMax ? blocks : 0;
 }
 
 void ScanControl::abandon() {

@@ -82,6 +82,9 @@ private:
     void writeWarnButton(bool ok);
     bool confirmErase();
     void abandon();
+    uint64_t expectedBlocks() const;
+    // Beyond this the map grows as it fills rather than claim its memory at the start.
+    static constexpr uint64_t kReservedBlocksMax = uint64_t(1) << 30;
     void becomeStop();
     void backToStart();
     void resultsDone();

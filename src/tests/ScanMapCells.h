@@ -13,13 +13,15 @@ public:
 
     // (width - 35) div 11 + 1 cells a row.
     static uint16_t columnsFor(int width) { return uint16_t(width > 35 ? (width - 35) / 11 + 1 : 1); }
-    // A new map of one empty row, without grid lines.
-    void reset(int width) {
+    // A new map of one empty row, without grid lines; room for `blocks` cells when the scan knows
+    // how many blocks it has (one byte a block, not the twice that growing by doubling can take).
+    void reset(int width, uint64_t blocks = 0) {
         grid_.setGridLines(false);
         columns_ = columnsFor(width);
         col_ = 0;
         row_ = 0;
         grid_.resize(columns_, 1);
+        if (blocks) grid_.reserve(size_t((blocks + columns_) / columns_ * columns_ + columns_));
     }
     void put(char code) {
         grid_.setCell(size_t(row_) * columns_ + col_, uint8_t(code));

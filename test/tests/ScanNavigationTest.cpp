@@ -108,8 +108,11 @@ TEST_F(Navigation, AHeldArrowRepeatsOnTheTimerAndWithoutRepeatJumpsOnRelease) {
     app.scan.scanStarted = true; // as while a scan runs, without one
     page.Qn.press(Arrow::Up);
     EXPECT_TRUE(app.form.BtnTimer.enabled());
-    app.form.BtnTimer.fire();
-    app.form.BtnTimer.fire();
+    // Held for 120 ms of the virtual clock at the 50 ms interval: two jumps.
+    for (int ms = 0; ms < 120; ++ms) {
+        t.clock.sleepMs(1);
+        t.ui.processEvents();
+    }
     page.Qn.release(Arrow::Up);
     EXPECT_FALSE(app.form.BtnTimer.enabled());
     EXPECT_EQ(app.scan.curLba.load(), 5200u) << "two ticks, nothing on release";
