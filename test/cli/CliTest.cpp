@@ -524,6 +524,34 @@ TEST(CliScan, TheComparisonOfTwoScansFindsADefectPlantedBetweenThem) {
     EXPECT_EQ(cmp.out.find("Block 30976"), std::string::npos) << "bad in both scans";
 }
 
+#ifdef KORVANE_PICTURES
+// Width and height from a PNG's header, or (0, 0) when the file is not one.
+std::pair<uint32_t, uint32_t> pngSize(const std::string& bytes) {
+    if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 || bytes.compare(12, 4, "IHDR") != 0)
+        return {0, 0};
+    auto be = [&](size_t at) {
+        return uint32_t(uint8_t(bytes[at])) << 24 | uint32_t(uint8_t(bytes[at + 1])) << 16 |
+               uint32_t(uint8_t(bytes[at + 2])) << 8 | uint32_t(uint8_t(bytes[at + 3]));
+    };
+    return {be(16), be(20)};
+}
+
+TEST(CliScan, TheMapAndTheGraphAsPictures) {
+    korvane::testsupport::TempDir dir;
+    CliRun r = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", dir.path(), "--pio", "secondary", "scan",
+                    "--end", "40000", "--block", "32", "--map-png", dir.file("m.png"), "--graph-png",
+                    dir.file("g.png"), "--json"});
+    EXPECT_EQ(r.status, 3) << r.err;
+    // 1252 blocks, 32 a row: 40 rows of 19 pixels, 32 cells of 10.
+    EXPECT_EQ(pngSize(dir.read("m.png")), (std::pair<uint32_t, uint32_t>{320, 760}));
+    EXPECT_EQ(pngSize(dir.read("g.png")), (std::pair<uint32_t, uint32_t>{377, 373}));
+    CliRun bad = run({"--ini", "/nonexistent/krv40.ini", "--logs", dir.path(), "--pio", "secondary", "scan", "--end",
+                      "4000", "--map-png", dir.file("none/m.png")});
+    EXPECT_EQ(bad.status, 0);
+    EXPECT_NE(bad.out.find("Block map could not be saved to " + dir.file("none/m.png")), std::string::npos) << bad.out;
+}
+#endif
+
 TEST(CliScan, ABlockFileThatCannotBeWrittenLeavesTheScanRunning) {
     korvane::testsupport::TempDir dir;
     CliRun r = run({"--ini", "/nonexistent/krv40.ini", "--logs", dir.path(), "--pio", "secondary", "scan", "--end",
