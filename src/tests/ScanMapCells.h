@@ -34,6 +34,8 @@ public:
         grid_.addRow();
     }
     uint16_t columns() const { return columns_; }
+    // The row the next block fills: the grid's current row (its current column stays the first).
+    int32_t row() const { return row_; }
     // The map laid out again in `columns` a row (a new width): the next cell follows the last filled.
     void setColumns(uint16_t columns) {
         if (columns == 0) return;

@@ -17,6 +17,7 @@ void ScanMapView::pointerAt(int col, int row) {
     if (state_.mapNonLinear) return page_.Grid.setHint("Unknown");
     const ScanDirection d = state_.lastDirection;
     if (d != ScanDirection::Forward && d != ScanDirection::Reverse) return;
+    if (row == cells_.row() && col == 0) return; // the grid's current cell
     if (row < 0 || col < 0) return page_.Grid.setHint("Out of range");
     const int64_t idx = int64_t(cells_.columns()) * row + col, nbs = state_.nominalBlockSize;
     const int64_t start = int64_t(state_.startLba), end = int64_t(state_.endLba);
