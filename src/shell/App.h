@@ -113,7 +113,8 @@ public:
         api, passportReader, passport, env.clock, env.ui, env.dialogs, logger(), startUp.guards[StartUp::LockGuard]}};
     tests::ScanState scan;
     tests::SurfaceScan surfaceScan{tests::SurfaceScanContext{form, scan, session, clockState, timing, api, pio, commands,
-                                                             jobs, passport, hpa, env.facts, env.dialogs, logger()}};
+                                                             jobs, passport, hpa, env.facts, env.dialogs, env.ui,
+                                                             logger()}};
     tests::ScanControl scanControl{tests::ScanControlContext{
         form, scan, session, surfaceScan, commands, gate, pio, deviceSelection, passportReader, passport, env.clock,
         env.power, env.ui, env.dialogs, logger(), startUp.guards[StartUp::ScanGuard],

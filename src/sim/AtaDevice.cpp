@@ -275,7 +275,7 @@ uint8_t AtaDevice::sectorReadError(uint64_t lba, uint64_t& extraNs, bool countPe
     for (auto& [first, n] : profile_.idnf)
         if (lba >= first && lba < first + n) return error::IDNF;
     if (auto it = slow_.find(lba); it != slow_.end()) extraNs += uint64_t(it->second) * kMs;
-    if (unreadable_.count(lba) || weak_.count(lba)) {
+    if (unreadable_.count(lba) || weak_.count(lba) || flaky_.erase(lba)) {
         extraNs += uint64_t(profile_.retryMs) * kMs;
         if (countPending && pending_.insert(lba).second) smart_.sectorFoundUnreadable();
         return error::UNC;

@@ -81,6 +81,8 @@ public:
     void makeSlow(uint64_t lba, uint32_t extraMs) { slow_[lba] = extraMs; }
     // A weak sector takes writes without complaint but cannot be read back.
     void makeWeak(uint64_t lba) { weak_.insert(lba); }
+    // A flaky sector fails its next read, then reads as any other.
+    void makeFlaky(uint64_t lba) { flaky_.insert(lba); }
     uint32_t reallocatedCount() const { return reallocated_; }
     // The most recent commands received (at most kCommandsKept), oldest first; commandsTotal() counts all.
     static constexpr size_t kCommandsKept = 4096;
@@ -194,7 +196,7 @@ private:
     bool setMaxLocked_ = false;   // a SET MAX succeeded since power-on
     bool lastWasReadNativeMax_ = false;
     std::array<uint8_t, 512> buffer_{};
-    std::set<uint64_t> unreadable_, pending_, weak_;
+    std::set<uint64_t> unreadable_, pending_, weak_, flaky_;
     std::map<uint64_t, uint32_t> slow_;
     uint32_t reallocated_ = 0;
     std::deque<platform::TaskFile> commands_;

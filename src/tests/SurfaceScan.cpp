@@ -19,7 +19,8 @@ constexpr size_t kBadBlocksKept = 100000;
 
 SurfaceScan::SurfaceScan(SurfaceScanContext c)
     : c_(std::move(c)), classes_(c_.form.tests, c_.state, c_.log), progress_(c_.form.tests, c_.form.Application, c_.state),
-      map_(c_.form.tests.Grid), graph_(c_.form.tests, c_.state), defects_(c_.form.tests, c_.state, c_.log),
+      map_(c_.form.tests.Grid), graph_(c_.form.tests, c_.state), defects_({c_.form.tests, c_.form.setup.scanOptions.RzSpinEdit1, c_.state, c_.session, c_.pio, c_.commands, c_.api,
+                c_.timing, c_.ui, c_.log}),
       wake_(c_.state, c_.session, c_.pio, c_.timing.clock()) {
     c_.form.tests.GF.onMouseMove = [this](int x, int y) {
         // The readouts belong to the graph when it is shown.
@@ -104,7 +105,7 @@ bool SurfaceScan::openDrive() {
     auto& s = c_.state;
     auto& buffers = c_.session.buffers;
     if (c_.session.accessMode == access::AccessMode::Api) {
-        const bool exclusive = s.scanMode == ScanMode::Write;
+        const bool exclusive = writes();
         handle_ = c_.api.openDevice(c_.session.apiDeviceNumber, c_.session.apiDriveLetter, exclusive);
         if (!handle_) {
             if (c_.session.apiDeviceNumber == 255)
@@ -113,7 +114,7 @@ bool SurfaceScan::openDrive() {
                 c_.log("[API] Unable to open physical drive #" + std::to_string(c_.session.apiDeviceNumber), 0, 4);
             if (exclusive && c_.api.lastSystemError() == platform::syserr::SharingViolation)
                 c_.log("[API] The disk is in use by the system (mounted, swap or held by another device): "
-                       "a write scan needs it to itself",
+                       "a scan that writes needs it to itself",
                        0, 4);
             c_.pio.speakerBeep(500, 200);
             return false;
@@ -138,6 +139,12 @@ bool SurfaceScan::openDrive() {
         }
     }
     return true;
+}
+
+bool SurfaceScan::writes() const {
+    if (c_.state.scanMode == ScanMode::Write) return true;
+    const auto action = DefectAction(c_.form.tests.ScRemapGroup.itemIndex());
+    return !c_.state.defectoscope && action != DefectAction::Ignore;
 }
 
 void SurfaceScan::restartRandomClock() {
@@ -276,7 +283,7 @@ void SurfaceScan::blocks(const BlockResult* results, size_t count) {
             s.blockError = r.error;
             s.blockTime = r.time;
             if (!s.defectoscope) graph_.badBlock();
-            defects_.handleBadBlock();
+            defects_.handleBadBlock(r.lba, r.size);
         } else {
             timeClass = classes_.classify(r.lba, r.time);
         }

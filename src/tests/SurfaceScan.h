@@ -41,6 +41,7 @@ struct SurfaceScanContext {
     info::HpaState& hpa;
     platform::SystemFacts& facts;
     form::Dialogs& dialogs;
+    form::UiThread& ui;
     access::LogFn log;
 };
 
@@ -98,6 +99,8 @@ public:
     std::function<void()> onWorkerStarted;
     std::function<void()> onWorkerEnded; // the worker's thread has finished
     bool longWriting() const;
+    // The scan writes: write mode, or a treatment of bad blocks that writes (Remap, Erase, Restore).
+    bool writes() const;
     bool api() const { return c_.session.accessMode == access::AccessMode::Api; }
 
     // ScanSteps
