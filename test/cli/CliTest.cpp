@@ -561,3 +561,36 @@ TEST(CliScan, ABlockFileThatCannotBeWrittenLeavesTheScanRunning) {
         << r.out;
     EXPECT_NE(r.out.find("Scanned"), std::string::npos);
 }
+
+TEST(CliScan, DefectTreatmentsNeedYesAndRemapReallocatesThePlantedSector) {
+    korvane::testsupport::TempDir dir;
+    auto cli = [&](std::vector<std::string> rest) {
+        std::vector<std::string> args = {"--ini", "/nonexistent/krv40.ini", "--logs", dir.path(), "--sim-state",
+                                         dir.file("lab")};
+        args.insert(args.end(), rest.begin(), rest.end());
+        return run(args);
+    };
+    const std::vector<std::string> scan = {"--pio", "secondary", "scan", "--start", "30000", "--end", "40000"};
+    auto with = [&](std::vector<std::string> more) {
+        auto a = scan;
+        a.insert(a.end(), more.begin(), more.end());
+        return a;
+    };
+    for (const char* action : {"remap", "erase", "restore"}) {
+        CliRun refused = cli(with({"--defects", action}));
+        EXPECT_EQ(refused.status, 1) << action;
+        EXPECT_NE(refused.err.find("add --yes"), std::string::npos) << action;
+    }
+    EXPECT_EQ(cli(with({"--defects", "mend"})).status, 2);
+    EXPECT_EQ(cli(with({"--defects", "ignore", "--read-long-count", "0"})).status, 2);
+
+    CliRun remap = cli(with({"--defects", "remap", "--yes"}));
+    EXPECT_EQ(remap.status, 3) << remap.err;
+    EXPECT_NE(remap.out.find("LBA 31000 try REMAP... complete"), std::string::npos) << remap.out;
+    std::string state;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.file("lab")))
+        if (entry.path().extension() != ".img") state = dir.read("lab/" + entry.path().filename().string());
+    EXPECT_NE(state.find("reallocated=1\nunreadable=\n"), std::string::npos) << state;
+    // The sector reads now: a second scan finds nothing.
+    EXPECT_EQ(cli(scan).status, 0);
+}

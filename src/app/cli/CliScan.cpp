@@ -51,6 +51,9 @@ struct ScanRequest {
     int mode = -1;  // -1: as the window has it
     int order = -1; // ScanDirection
     int endAction = -1;
+    int defects = -1; // DefectAction
+    bool defectoscope = false;
+    std::optional<int> readLongCount;
     std::optional<std::string> start, end, block, timeout;
     std::optional<double> duration; // days
     std::optional<uint32_t> loops;
@@ -85,6 +88,17 @@ std::optional<ScanRequest> parseRequest(CliContext& c) {
     if (auto v = flagValue(c, "--end-action")) {
         r.endAction = indexOf(*v, {"end", "spindle", "loop", "poweroff", "shutdown"});
         if (r.endAction < 0) return bad("--end-action is end, spindle, loop, poweroff or shutdown");
+    }
+    if (auto v = flagValue(c, "--defects")) {
+        r.defects = indexOf(*v, {"ignore", "remap", "erase", "restore"});
+        if (r.defects < 0) return bad("--defects is ignore, remap, erase or restore");
+    }
+    r.defectoscope = hasFlag(c, "--defectoscope");
+    if (r.defectoscope && r.defects > 0) return bad("--defectoscope surveys bad blocks without treating them: not with --defects");
+    if (auto v = flagValue(c, "--read-long-count")) {
+        if (!allDigits(*v) || v->size() > 3 || std::stoi(*v) < 1 || std::stoi(*v) > 250)
+            return bad("--read-long-count takes 1 to 250 sectors");
+        r.readLongCount = std::stoi(*v);
     }
     r.start = flagValue(c, "--start");
     r.end = flagValue(c, "--end");
@@ -149,6 +163,10 @@ void applyRequest(CliContext& c, const ScanRequest& r) {
         if (t.ScBlockSizeBox.text() != *r.block)
             c.err << "korvane-cli: scan: block size " << *r.block << " becomes " << t.ScBlockSizeBox.text() << "\n";
     }
+    // The treatment first: its choice sets the time-out, which the request may then change.
+    if (r.defectoscope) t.ScDftChk.setChecked(true, Origin::User);
+    if (r.defects >= 0) t.ScRemapGroup.setItemIndex(r.defects, Origin::User);
+    if (r.readLongCount) app.form.setup.scanOptions.RzSpinEdit1.setValue(*r.readLongCount, Origin::User);
     if (r.timeout) t.ScanTimeEdit.setText(*r.timeout, Origin::User);
     if (r.ddd) t.DDDChk.setChecked(true, Origin::User);
     if (r.stamps) t.ScNumLbaChk.setChecked(true, Origin::User);
@@ -279,6 +297,11 @@ int runScan(CliContext& c) {
         c.err << "korvane-cli: scan: writing zeros over LBA " << t.StartLbaEdit.text() << ".." << t.EndLbaEdit.text()
               << "\n";
         if (!confirmedWrite(c, "a write scan")) return 1;
+    } else if (app.surfaceScan.writes()) {
+        static const char* what[] = {"", "remapping", "erasing", "restoring"};
+        c.err << "korvane-cli: scan: " << what[t.ScRemapGroup.itemIndex()] << " the bad blocks found in LBA "
+              << t.StartLbaEdit.text() << ".." << t.EndLbaEdit.text() << "\n";
+        if (!confirmedWrite(c, "treating bad blocks")) return 1;
     }
     app.scanControl.onWriteWarnShown = [&app] { app.form.writeWarn.OkBtn.click(); };
     if (request->csv) app.surfaceScan.blockFile().arm(*request->csv);
