@@ -35,7 +35,7 @@ struct ScanState {
     std::atomic<double> randomDeadline{0}, randomNow{0};
     std::atomic<uint64_t> blockTime{0};
     std::atomic<bool> timedOut{false};
-    int32_t timeoutMs = -1;
+    std::atomic<int64_t> timeoutMs{-1}; // the timer thread of a PIO scan reads it
     uint16_t blockError = 0;
     char cellCode = 0;
     std::array<uint32_t, 6> classCounts{};

@@ -10,7 +10,7 @@ namespace korvane::tests {
 using access::WorkerContext;
 
 ScnThread::ScnThread(ScanState& state, ScanSteps& steps, access::DriveSession& session, access::Timing& timing,
-                     access::ApiAccess& api, ScanTimerWake& wake, ScanSetup setup)
+                     access::ApiAccess& api, DriveTimerWake& wake, ScanSetup setup)
     : state_(state), steps_(steps), session_(session), timing_(timing), api_(api), wake_(wake), setup_(setup),
       deliver_([this] { steps_.blocks(batch_.data(), batched_); }),
       showLongWrite_([this] { steps_.longWriteSector(longWriteIndex_, longWriteLba_); }) {}

@@ -4,7 +4,7 @@
 #include "access/WorkerContext.h"
 #include "tests/ScanState.h"
 #include "tests/ScanSteps.h"
-#include "tests/ScanTimerWake.h"
+#include "tests/DriveTimerWake.h"
 
 #include <array>
 #include <functional>
@@ -24,7 +24,7 @@ struct ScanSetup {
 class ScnThread final : public access::DriveJob {
 public:
     ScnThread(ScanState& state, ScanSteps& steps, access::DriveSession& session, access::Timing& timing,
-              access::ApiAccess& api, ScanTimerWake& wake, ScanSetup setup);
+              access::ApiAccess& api, DriveTimerWake& wake, ScanSetup setup);
 
     access::WorkerGate::Worker kind() const override { return access::WorkerGate::Worker::Scan; }
     void run(access::WorkerContext& context) override;
@@ -55,7 +55,7 @@ private:
     access::DriveSession& session_;
     access::Timing& timing_;
     access::ApiAccess& api_;
-    ScanTimerWake& wake_;
+    DriveTimerWake& wake_;
     ScanSetup setup_;
     std::array<BlockResult, kBatch> batch_{};
     size_t batched_ = 0;

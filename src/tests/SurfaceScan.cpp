@@ -21,7 +21,8 @@ SurfaceScan::SurfaceScan(SurfaceScanContext c)
     : c_(std::move(c)), classes_(c_.form.tests, c_.state, c_.log), progress_(c_.form.tests, c_.form.Application, c_.state),
       map_(c_.form.tests.Grid), graph_(c_.form.tests, c_.state), defects_({c_.form.tests, c_.form.setup.scanOptions.RzSpinEdit1, c_.state, c_.session, c_.pio, c_.commands, c_.api,
                 c_.timing, c_.ui, c_.log}),
-      wake_(c_.state, c_.session, c_.pio, c_.timing.clock()) {
+      wake_({c_.state.timerWakeArmed, c_.state.blockTime, c_.state.timedOut, c_.state.timeoutMs}, c_.session, c_.pio,
+            c_.timing.clock()) {
     c_.form.tests.GF.onMouseMove = [this](int x, int y) {
         // The readouts belong to the graph when it is shown.
         if (!c_.form.tests.DisGridChk.checked()) graph_.pointerAt(x, y, c_.session.sectorsPerMiB);

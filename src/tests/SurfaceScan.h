@@ -16,7 +16,7 @@
 #include "tests/ScanMapCells.h"
 #include "tests/ScanState.h"
 #include "tests/ScanSteps.h"
-#include "tests/ScanTimerWake.h"
+#include "tests/DriveTimerWake.h"
 #include "tests/ScnThread.h"
 #include "tests/SpeedGraph.h"
 #include "tests/TimeClassDisplay.h"
@@ -81,7 +81,7 @@ public:
     uint64_t sectorsScanned() const { return sectorsScanned_; }
     // The clock the block times and rate samples are read on.
     uint64_t scanNow() { return c_.timing.commonNow(); }
-    ScanTimerWake& timerWake() { return wake_; }
+    DriveTimerWake& timerWake() { return wake_; }
     TimeClassDisplay& classes() { return classes_; }
     ProgressDisplay& progress() { return progress_; }
     ScanMapCells& map() { return map_; }
@@ -126,7 +126,7 @@ private:
     ScanMapCells map_;
     SpeedGraph graph_;
     DefectHandler defects_;
-    ScanTimerWake wake_;
+    DriveTimerWake wake_;
     std::unique_ptr<platform::DiskHandle> handle_;
     uint32_t fastBlocks_ = 0;
     uint64_t randomStartMs_ = 0;

@@ -1,31 +1,32 @@
-#include "tests/ScanTimerWake.h"
+#include "tests/DriveTimerWake.h"
 
 namespace korvane::tests {
 
-void ScanTimerWake::start() {
+void DriveTimerWake::start() {
     if (!timer_) timer_ = clock_.startPeriodicTimer([this] { tick(); });
     ticking_ = true;
 }
 
-void ScanTimerWake::stop() {
-    state_.timerWakeArmed = false;
+void DriveTimerWake::stop() {
+    watch_.armed = false;
     ticking_ = false;
     timer_.reset(); // waits for a tick in progress
     release();
 }
 
-void ScanTimerWake::release() {
+void DriveTimerWake::release() {
     woken_ = true;
     woken_.notify_all();
 }
 
-void ScanTimerWake::tick() {
-    if (!state_.timerWakeArmed) return;
+void DriveTimerWake::tick() {
+    if (!watch_.armed) return;
     if (session_.breakRequested || session_.closing) return release();
     if (session_.accessMode == access::AccessMode::Pio && pio_.isNotReady()) {
-        const uint64_t t = ++state_.blockTime;
-        if (state_.timeoutMs > 0 && t > uint64_t(state_.timeoutMs)) {
-            state_.timedOut = true;
+        const uint64_t t = ++watch_.time;
+        const int64_t limit = watch_.limitMs;
+        if (limit > 0 && t > uint64_t(limit)) {
+            watch_.timedOut = true;
             release();
         }
         return;
@@ -33,16 +34,16 @@ void ScanTimerWake::tick() {
     release();
 }
 
-bool ScanTimerWake::waitForDrive() {
-    state_.blockTime = 0;
-    state_.timedOut = false;
+bool DriveTimerWake::waitForDrive() {
+    watch_.time = 0;
+    watch_.timedOut = false;
     woken_ = false;
-    state_.timerWakeArmed = true;
+    watch_.armed = true;
     // A stop that came before the arming must still end the wait.
     if (session_.breakRequested || session_.closing || !ticking_) release();
     clock_.waitForFlag(woken_);
-    state_.timerWakeArmed = false;
-    return !state_.timedOut;
+    watch_.armed = false;
+    return !watch_.timedOut;
 }
 
 } // namespace korvane::tests
