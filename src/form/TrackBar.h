@@ -27,6 +27,11 @@ public:
         setPosition(position_);
     }
     Handler onChange;
+    // The mouse button or the key that moved it was let go.
+    void release() {
+        if (enabled() && onRelease) onRelease();
+    }
+    Handler onRelease;
 
 private:
     int min_, max_, position_;

@@ -31,6 +31,7 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -312,8 +313,23 @@ QWidget* makeRadioGroup(form::RadioGroup& m, QWidget* parent) {
     return w;
 }
 
+// A slider's mouse button or key let go: the model's release action.
+class ReleaseFilter : public QObject {
+public:
+    ReleaseFilter(form::TrackBar& model, QObject* parent) : QObject(parent), model_(model) {}
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::MouseButtonRelease || (e->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(e)->isAutoRepeat()))
+            model_.release();
+        return QObject::eventFilter(watched, e);
+    }
+
+private:
+    form::TrackBar& model_;
+};
+
 QWidget* makeTrackBar(form::TrackBar& m, QWidget* parent) {
     auto* w = new QSlider(Qt::Horizontal, parent);
+    w->installEventFilter(new ReleaseFilter(m, w));
     QObject::connect(w, &QSlider::valueChanged, w, [w, &m](int v) {
         if (v != m.position()) m.setPosition(v, Origin::User);
         if (w->value() != m.position()) w->setValue(m.position());

@@ -46,6 +46,8 @@ App::App(AppEnvironment e)
     settings.beep = [this](int divisor, int ms) { pio.speakerBeep(uint16_t(divisor), uint32_t(ms)); };
     scanMapView.selectForward = [this] { scanNavigation.selectDirection(int(tests::ScanDirection::Forward)); };
     form.setup.presets.GrLinesChk.onClick = [this] { form.tests.Grid.setGridLines(form.setup.presets.GrLinesChk.checked()); };
+    scanControl.stopSeek = [this] { seekTest.stopByScan(); };
+    scanControl.seekBreak = [this] { seekTest.breakPressed(); };
     scanExports.folder = [this] { return eventLog.logDirectory(); };
     scanMapView.holdWorker = [this] { gate.pauseWorkers(); };
     scanMapView.releaseWorker = [this] { gate.resumeWorkers(); };

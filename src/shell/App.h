@@ -33,11 +33,13 @@
 #include "shell/StartUp.h"
 #include "shell/StartupState.h"
 #include "shell/WindowActions.h"
+#include "tests/AcousticControl.h"
 #include "tests/ScanControl.h"
 #include "tests/ScanExports.h"
 #include "tests/ScanMapView.h"
 #include "tests/ScanNavigation.h"
 #include "tests/ScanState.h"
+#include "tests/SeekTest.h"
 #include "tests/SurfaceScan.h"
 
 namespace korvane::shell {
@@ -126,6 +128,16 @@ public:
                                                                       env.ui, logger()}};
     tests::ScanMapView scanMapView{form.tests, scan, surfaceScan.map(), logger()};
     tests::ScanExports scanExports{form.tests, surfaceScan, env.dialogs, logger()};
+    tests::SeekState seek;
+    tests::SeekTest seekTest{tests::SeekTestContext{
+        form, seek, session, clockState, timing, api, pio, commands, jobs, deviceSelection, passportReader, passport,
+        scanControl, env.ui, logger(), startUp.guards[StartUp::SeekGuard],
+        [this] { return driveControl.stopSpindle(); }, [this] { return driveControl.recalibrate(); },
+        // No SMART reader yet: every read says there is no SMART data.
+        [] { return int16_t(-126); }}};
+    tests::AcousticControl acoustic{tests::AcousticControlContext{form.standard.seek, form.MainPage, seek, session, pio,
+                                                                  api, commands, passportReader, passport, env.ui,
+                                                                  logger()}};
 };
 
 } // namespace korvane::shell

@@ -77,6 +77,7 @@ void ScanControl::start() {
     const bool nextPass = s.loopMode && s.scanStarted;
     if (!nextPass) {
         t.ScanStartBtn.setEnabled(false);
+        if (stopSeek) stopSeek();
         s.loopCount = 1;
         c_.passport.PassportTaken = false;
         s.lastDirection = s.direction;
@@ -265,7 +266,7 @@ void ScanControl::breakAll() {
         t.EndScanVarBox.setItemIndex(0);
         endActionChanged();
     }
-    if (stopSeek) stopSeek();
+    if (seekBreak) seekBreak();
     c_.commands.requestBreak();
     t.PauseBtn.setCaption("Pause");
     s.scanPaused = false;
@@ -286,6 +287,18 @@ void ScanControl::completeScan() {
     s.scanActive = false;
     c_.gate.setUserPause(access::WorkerGate::Worker::Scan, false);
     showBusy(false, "Scan complete");
+}
+
+void ScanControl::terminateBySeek() {
+    auto& t = c_.form.tests;
+    if (!c_.state.scanActive) return;
+    completeScan();
+    backToStart();
+    t.ScBlockSizeBox.setEnabled(true);
+    t.ScanRWGrp.setEnabled(true);
+    c_.state.scanPaused = false;
+    t.Grid.setEnabled(true);
+    c_.log("Scan was terminated by Seek!", 0, 4);
 }
 
 void ScanControl::showBusy(bool visible, const std::string& hint) {

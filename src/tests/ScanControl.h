@@ -52,6 +52,8 @@ public:
     void breakAll();    // "Break All", and "Stop" while a scan runs
     void pause();       // "Pause" / "Continue"
     void completeScan();
+    // The seek test starts: a running scan ends ("Scan was terminated by Seek!").
+    void terminateBySeek();
     void restartLoop();
     bool runEndAction(); // the worker's step once the range is done; true: a loop pass follows
     void shutdownPc();
@@ -69,8 +71,8 @@ public:
 
     // Called once the write warning is shown (the command line answers it from its flags).
     std::function<void()> onWriteWarnShown;
-    // Stops a running seek test ("Seek was terminated by Scan!"), once the seek test is there.
-    std::function<void()> stopSeek;
+    // A start stops a running seek test ("Seek was terminated by Scan!"); Break puts its button back.
+    std::function<void()> stopSeek, seekBreak;
 
     bool writeWarnCancelled() const { return writeWarnCancelled_; }
     uint8_t breakPresses() const { return breakPressCount_; }
