@@ -274,7 +274,7 @@ void SeekTest::errorReport() {
 }
 
 void SeekTest::endStep() {
-    if (positionPending_) showPosition();
+    showPosition(); // the count of every access done
     backToStart("Start");
     waitMs(500);
     c_.selection.setSelectionControlsEnabled(true);

@@ -60,6 +60,8 @@ public:
     // The test ends after its current access, without a failure (the command line's --time).
     void finish() { c_.state.seekRunning = false; }
     bool running() const;
+    // Where the temperature comes from (the SMART reader, once there is one).
+    void setTemperatureSource(std::function<int16_t()> read) { c_.readTemperature = std::move(read); }
 
     // SeekSteps
     void workerStarted() override;
