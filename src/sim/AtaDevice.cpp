@@ -1,5 +1,7 @@
 #include "sim/AtaDevice.h"
 
+#include <thread>
+
 #include "platform/AtaCommandTable.h"
 
 #include <algorithm>
@@ -59,9 +61,15 @@ uint8_t AtaDevice::status() {
         uint64_t now = time_.nowNs();
         // A host that polls in a tight loop lets the time the drive needs pass at once; a host
         // that paces its polls (a scan counting 100 us steps or 1 ms ticks) moves time itself
-        // and sees the drive busy for as long as it is.
-        const bool paced = now - lastPollNs_ >= kPacedPollNs;
-        lastPollNs_ = now;
+        // and sees the drive busy for as long as it is. Another thread looking in (the window's
+        // status lamps) hurries nothing while the command's own thread is still polling it.
+        bool paced;
+        if (std::this_thread::get_id() == commandThread_) {
+            paced = now - lastPollNs_ >= kPacedPollNs;
+            lastPollNs_ = now;
+        } else {
+            paced = now - lastPollNs_ < kMs;
+        }
         if (now < busyUntil_ && !paced) {
             time_.passUntil(busyUntil_ == kForever ? now + kMs : busyUntil_);
             now = time_.nowNs();
@@ -82,6 +90,7 @@ void AtaDevice::finishBusy() {
 
 void AtaDevice::busyThen(uint64_t ns, std::function<void()> next) {
     phase_ = Phase::Busy;
+    commandThread_ = std::this_thread::get_id(); // the thread that drives the drive polls it
     busyUntil_ = faults.stuckBusy ? kForever : time_.nowNs() + std::max<uint64_t>(ns, 1);
     next_ = std::move(next);
 }

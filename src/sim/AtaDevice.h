@@ -15,6 +15,7 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace korvane::sim {
@@ -178,6 +179,7 @@ private:
     Phase phase_ = Phase::Idle;
     uint64_t busyUntil_ = 0;
     uint64_t lastPollNs_ = 0;
+    std::thread::id commandThread_;
     static constexpr uint64_t kPacedPollNs = 50000;
     std::function<void()> next_;
     std::vector<uint8_t> data_;

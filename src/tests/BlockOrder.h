@@ -22,6 +22,22 @@ bool advanceBlock(ScanState& s);
 // `counter` each time: seed = counter * 134775813 + 1, the high half of seed * bound.
 uint32_t randomBelow(uint64_t bound, uint32_t counter);
 
+// A worker's run of positions: the counter is added to the generator's last state rather than
+// replacing it, so a counter that advances by the same step between two draws (a steady drive, a
+// simulated clock) does not lay the positions out in a regular stride.
+class PositionDraw {
+public:
+    uint32_t next(uint64_t bound, uint32_t counter) {
+        state_ += counter;
+        const uint32_t drawn = randomBelow(bound, state_);
+        state_ = state_ * 134775813u + 1u;
+        return drawn;
+    }
+
+private:
+    uint32_t state_ = 0;
+};
+
 // The scan's error code of an API block from the system's error code.
 uint16_t apiBlockError(uint32_t systemError);
 

@@ -49,7 +49,7 @@ void ScnThread::loop(WorkerContext& c) {
             continue;
         }
         const uint64_t bound = random ? state_.range - std::min<uint64_t>(state_.range, state_.blockSize) : 0;
-        placeBlock(state_, random ? randomBelow(bound, uint32_t(timing_.clock().readCounter())) : 0);
+        placeBlock(state_, random ? draw_.next(bound, uint32_t(timing_.clock().readCounter())) : 0);
 
         BlockResult& r = batch_[batched_];
         r = BlockResult{};

@@ -4,6 +4,7 @@
 #include "access/WorkerContext.h"
 #include "tests/ScanState.h"
 #include "tests/ScanSteps.h"
+#include "tests/BlockOrder.h"
 #include "tests/DriveTimerWake.h"
 
 #include <array>
@@ -57,6 +58,7 @@ private:
     access::ApiAccess& api_;
     DriveTimerWake& wake_;
     ScanSetup setup_;
+    PositionDraw draw_;
     std::array<BlockResult, kBatch> batch_{};
     size_t batched_ = 0;
     uint32_t lastFlushMs_ = 0;

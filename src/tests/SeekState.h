@@ -20,6 +20,8 @@ struct SeekState {
     std::atomic<uint64_t> seekTime{0};
     std::atomic<uint32_t> seekCount{0};
     uint32_t windowCount = 0, windowSum = 0;
+    // Every access's time since the start, in 0.1 ms steps: the whole run's average.
+    std::atomic<uint64_t> totalTenths{0};
     std::string seekAverage = "0.0";
     int16_t startTemperature = -126;
     std::string temperatureText;

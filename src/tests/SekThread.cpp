@@ -18,6 +18,7 @@ void SekThread::run(WorkerContext& c) {
     const bool raise = !setup_.polls && !setup_.api;
     const platform::SavedPriority saved = raise ? clock.raisePriority() : platform::SavedPriority{};
     s_.seekCount = 0;
+    s_.totalTenths = 0;
     s_.windowCount = s_.windowSum = s_.thermalCount = 0;
     s_.seekWakeArmed = false;
     s_.seekFailure = 0;
@@ -30,7 +31,7 @@ void SekThread::run(WorkerContext& c) {
             continue;
         }
         const int64_t start = s_.seekStart, span = std::max<int64_t>(s_.seekEnd - start, 0);
-        const int64_t pos = start + int64_t(randomBelow(uint64_t(span), uint32_t(timing_.clock().readCounter())));
+        const int64_t pos = start + int64_t(draw_.next(uint64_t(span), uint32_t(timing_.clock().readCounter())));
         s_.seekPos = pos;
         const Access a = setup_.api ? apiAccess(c, pos) : pioAccess(c, pos);
         if (a == Access::Break) break;
@@ -109,6 +110,7 @@ SekThread::Access SekThread::pioAccess(WorkerContext& c, int64_t pos) {
 
 void SekThread::countAccess(WorkerContext& c) {
     s_.windowSum += uint32_t(s_.seekTime);
+    s_.totalTenths += setup_.polls || setup_.api ? s_.seekTime.load() : s_.seekTime * 10;
     ++s_.windowCount;
     ++s_.seekCount;
     if (s_.windowCount >= kWindow) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "access/Timing.h"
 #include "access/WorkerContext.h"
+#include "tests/BlockOrder.h"
 #include "tests/DriveTimerWake.h"
 #include "tests/SeekState.h"
 
@@ -52,6 +53,7 @@ private:
     access::Timing& timing_;
     DriveTimerWake& wake_;
     SeekSetup setup_;
+    PositionDraw draw_;
     // The steps the loop hands over, made once: the loop allocates nothing.
     std::function<void()> average_, thermal_;
 };

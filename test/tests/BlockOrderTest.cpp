@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <vector>
 
 using namespace korvane::tests;
@@ -68,6 +70,28 @@ TEST(BlockOrder, EveryOrderCoversItsRangeInTheBlocksItNames) {
             ASSERT_GE(hits[s], 1) << int(c.order) << ": sector " << s << " of " << c.start << ".." << c.end;
             if (c.order == D::Reverse) ASSERT_EQ(hits[s], 1) << "reverse scans every sector once: " << s;
         }
+    }
+}
+
+TEST(BlockOrder, AWorkersPositionsAreSpreadEvenWhenItsCounterAdvancesInEqualSteps) {
+    // A counter read every 10 ms of a steady clock: the same step between any two draws.
+    for (uint32_t step : {1000u, 30000000u, 4096u}) {
+        SCOPED_TRACE(step);
+        PositionDraw draw;
+        const uint64_t bound = 40000000;
+        std::array<int, 10> bins{};
+        double distance = 0;
+        uint64_t last = 0;
+        const int n = 20000;
+        for (int i = 0; i < n; ++i) {
+            const uint64_t p = draw.next(bound, uint32_t(i) * step);
+            ASSERT_LT(p, bound);
+            ++bins[size_t(p * 10 / bound)];
+            if (i) distance += double(p > last ? p - last : last - p);
+            last = p;
+        }
+        for (int b : bins) EXPECT_NEAR(b, n / 10, n / 50) << "evenly over the range";
+        EXPECT_NEAR(distance / (n - 1) / double(bound), 1.0 / 3.0, 0.02) << "successive draws independent";
     }
 }
 

@@ -238,7 +238,7 @@ TEST_F(Defects, LabFaultsDuringATreatmentGiveTheirLinesAndTheScanGoesOn) {
         {"erase on a drive that refuses writes", 2, [](sim::AtaDevice& d) { d.faults.abortCommand = 0x30; },
          "Block 30995 try Erase 256 sectors(30995..31250)... Fail", 'x'},
         {"restore on a drive that stays busy", 3, [](sim::AtaDevice& d) { d.faults.stuckBusy = true; },
-         "[ Hint ] Try increase timeout of BUSY on 'Setup' page", 'T'},
+         "[ Hint ] Try increase timeout of BUSY on 'Setup' page", 'T', "31010"},
         // Every block after it fails too, and each is remapped in vain, sector after sector.
         {"remap on a drive that leaves the bus", 1, [](sim::AtaDevice& d) { d.faults.disappearAfterWords = 0; },
          "LBA 31010 try REMAP... Error", 'R', "31010"},

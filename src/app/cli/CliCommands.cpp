@@ -3,6 +3,7 @@
 #include "access/SizeParse.h"
 #include "app/cli/CliDialogs.h"
 #include "app/cli/CliScan.h"
+#include "app/cli/CliSeek.h"
 #include "app/cli/CliSupport.h"
 #include "sim/LabProfiles.h"
 
@@ -397,6 +398,8 @@ const std::map<std::string, Command>& commandTable() {
            {"--mode", "--start", "--end", "--block", "--order", "--duration", "--timeout", "--end-action", "--loops",
             "--log", "--csv", "--map-png", "--graph-png", "--defects", "--read-long-count"}}}},
         {"scan-compare", {runScanCompare, false, {{}, {}, 2}}},
+        {"seek", {runSeek, true, {{}, {"--mode", "--start", "--end", "--limit", "--count", "--time"}}}},
+        {"aam", {runAam, true, {{"min", "off"}, {}, 1}}},
         {"security",
          {runSecurity, true,
           {{"lock", "unlock", "erase", "--master", "--user", "--high", "--max", "--enhanced", "--yes", "--no"},

@@ -1,5 +1,6 @@
 #include "app/cli/CliScan.h"
 
+#include "app/cli/CliInterrupts.h"
 #include "app/cli/CliRunner.h"
 #include "app/cli/CliSupport.h"
 #include "tests/BlockCsv.h"
@@ -17,30 +18,6 @@
 namespace korvane::cli {
 
 namespace {
-
-std::atomic<int> interrupts{0};
-extern "C" void onInterrupt(int) { interrupts.fetch_add(1); }
-
-// Ctrl-C and SIGTERM press Break while a scan runs, as often as they come: the block in flight
-// ends and the results are printed, never an exit in the middle of a write.
-class InterruptsAsBreak {
-public:
-    InterruptsAsBreak() {
-        struct sigaction sa{};
-        sa.sa_handler = onInterrupt;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = SA_RESTART; // a transfer in flight is not cut short by the signal
-        sigaction(SIGINT, &sa, &oldInt_);
-        sigaction(SIGTERM, &sa, &oldTerm_);
-    }
-    ~InterruptsAsBreak() {
-        sigaction(SIGINT, &oldInt_, nullptr);
-        sigaction(SIGTERM, &oldTerm_, nullptr);
-    }
-
-private:
-    struct sigaction oldInt_{}, oldTerm_{};
-};
 
 bool allDigits(const std::string& s) {
     return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
@@ -247,7 +224,6 @@ std::string resultsJson(const shell::App& app) {
 
 } // namespace
 
-int interruptsReceived() { return interrupts.load(); }
 
 namespace {
 // The map and the graph as the scan left them; a picture that cannot be written is a log line.
@@ -314,7 +290,7 @@ int runScan(CliContext& c) {
     }
 
     InterruptsAsBreak breakOnInterrupt;
-    const int interruptsBefore = interrupts.load();
+    const int interruptsBefore = interruptsReceived();
     t.ScanStartBtn.click();
     if (!app.scan.scanStarted) {
         app.eventLog.flush();
@@ -325,8 +301,8 @@ int runScan(CliContext& c) {
     int pressed = interruptsBefore;
     auto running = [&] { return app.scan.scanStarted || app.jobs.running(access::WorkerGate::Worker::Scan); };
     c.ui.runUntil([&] {
-        if (interrupts.load() != pressed) {
-            pressed = interrupts.load();
+        if (interruptsReceived() != pressed) {
+            pressed = interruptsReceived();
             app.form.commands.BreakBtn.click();
         }
         // The last pass of a counted loop ends as a plain scan does, with its results.
