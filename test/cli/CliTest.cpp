@@ -594,3 +594,45 @@ TEST(CliScan, DefectTreatmentsNeedYesAndRemapReallocatesThePlantedSector) {
     // The sector reads now: a second scan finds nothing.
     EXPECT_EQ(cli(scan).status, 0);
 }
+
+TEST(CliSeek, CountsItsAccessesReportsTheAverageAndExitsByHowItEnded) {
+    korvane::testsupport::TempDir dir;
+    auto cli = [&](std::vector<std::string> rest) {
+        std::vector<std::string> args = {"--ini", "/nonexistent/krv40.ini", "--logs", dir.path(), "--pio", "secondary"};
+        args.insert(args.end(), rest.begin(), rest.end());
+        return run(args);
+    };
+    CliRun ok = cli({"seek", "--count", "2000"});
+    EXPECT_EQ(ok.status, 0) << ok.err;
+    EXPECT_NE(ok.out.find("Starting mechanical test: 0...40031711 LBA, Timeout = 200ms"), std::string::npos) << ok.out;
+    const size_t at = ok.out.find("Accesses: 2000, average access time ");
+    ASSERT_NE(at, std::string::npos) << ok.out;
+    // The lab drive's seeks: 0.06 ms overhead, 1.5 ms track to track, 21 ms full stroke, by the
+    // square root of the distance (8/15 of the stroke on average for random positions).
+    const double ms = std::stod(ok.out.substr(at + 36));
+    EXPECT_NEAR(ms, 0.06 + 1.5 + 19.5 * 8.0 / 15.0, 1.0);
+
+    CliRun slow = cli({"seek", "--limit", "1", "--count", "100"});
+    EXPECT_EQ(slow.status, 1);
+    EXPECT_NE(slow.err.find("Seek timeout error: "), std::string::npos) << slow.err;
+    EXPECT_EQ(cli({"seek", "--count", "5", "--time", "5"}).status, 2);
+    EXPECT_EQ(cli({"seek", "--mode", "jump"}).status, 2);
+}
+
+TEST(CliSeek, AamSetsTheLevelThePassportThenShows) {
+    korvane::testsupport::TempDir dir;
+    auto cli = [&](std::vector<std::string> rest) {
+        std::vector<std::string> args = {"--ini", "/nonexistent/krv40.ini", "--logs", dir.path(), "--pio", "secondary"};
+        args.insert(args.end(), rest.begin(), rest.end());
+        return run(args);
+    };
+    CliRun level = cli({"aam", "200"});
+    EXPECT_EQ(level.status, 0) << level.err;
+    EXPECT_NE(level.out.find("AAM: 200 (drive value 200)"), std::string::npos) << level.out;
+    CliRun min = cli({"aam", "min"});
+    EXPECT_EQ(min.status, 0);
+    EXPECT_NE(min.out.find("AAM minimum set (val=128)"), std::string::npos) << min.out;
+    EXPECT_EQ(cli({"aam", "off"}).status, 0);
+    EXPECT_EQ(cli({"aam", "127"}).status, 2);
+    EXPECT_EQ(cli({"aam"}).status, 2);
+}
