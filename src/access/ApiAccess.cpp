@@ -50,11 +50,12 @@ void ApiAccess::processEvents() {
     if (ui_.isUiThread()) ui_.processEvents();
 }
 
-ApiAccess::Handle ApiAccess::openDevice(uint8_t number, char letter, bool exclusive) {
+ApiAccess::Handle ApiAccess::openDevice(uint8_t number, char letter, bool exclusive, bool forReading) {
     if (!session_.ntFamily) return nullptr;
     uint32_t error = 0;
     Handle h = number == 255 ? devices_.openLogical(letter, error)
                : exclusive   ? devices_.openPhysicalExclusive(number, error)
+               : forReading  ? devices_.openPhysicalForReading(number, error)
                              : devices_.openPhysical(number, error);
     lastError_ = error;
     return h;

@@ -46,7 +46,8 @@ public:
     // The device of `number` (255: the logical drive `letter`); empty when it cannot be opened
     // or when the system is not of the family that has disk devices.
     // `exclusive`: for writing a whole physical drive, refused while the system uses it.
-    Handle openDevice(uint8_t number, char letter, bool exclusive = false);
+    // `exclusive`: for writing the whole device; `forReading`: nothing will be written through it.
+    Handle openDevice(uint8_t number, char letter, bool exclusive = false, bool forReading = false);
     Handle openSelected() { return openDevice(session_.apiDeviceNumber, session_.apiDriveLetter); }
 
     uint32_t apiReadSectors(platform::DiskHandle* h, uint32_t count, uint8_t* buffer, uint32_t bytesPerSector,

@@ -67,6 +67,11 @@ public:
         }
         return openPhysical(number, error);
     }
+    // For reading only (a verify or read scan, the seek test): the system need not prepare the
+    // device for writes.
+    virtual std::unique_ptr<DiskHandle> openPhysicalForReading(unsigned number, uint32_t& error) {
+        return openPhysical(number, error);
+    }
     virtual std::unique_ptr<DiskHandle> openLogical(char letter, uint32_t& error) = 0;
     // Letters of the logical drives that exist, in order.
     virtual std::vector<char> logicalDrives() = 0;

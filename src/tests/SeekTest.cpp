@@ -58,6 +58,7 @@ void SeekTest::start() {
     c_.commands.clearBreak();
     c_.scan.terminateBySeek();
     titledGroup_ = UINT32_MAX;
+    lastPostMs_ = c_.timing.clock().tickCountMs() - kPositionMs;
     if (!prepare()) return abandon();
     becomeStop();
     polls_ = c_.clockState.pioScanPolls;
@@ -105,7 +106,7 @@ bool SeekTest::prepare() {
     s_.thermalBox = g_.TermoCtrlBox.checked();
     if (s_.smartSupported && g_.TermoCtrlBox.checked()) readStartTemperature();
     if (api()) {
-        handle_ = c_.api.openDevice(c_.session.apiDeviceNumber, c_.session.apiDriveLetter);
+        handle_ = c_.api.openDevice(c_.session.apiDeviceNumber, c_.session.apiDriveLetter, false, true);
         if (!handle_) {
             c_.log("[API] Unable to open physical drive #" + std::to_string(c_.session.apiDeviceNumber), 0, 4);
             return false;
@@ -213,9 +214,13 @@ void SeekTest::cleanUp() {
 
 void SeekTest::workerStarted() { c_.selection.setSelectionControlsEnabled(false); }
 
-// Posted, not waited for: the worker goes on while the window shows the latest position, and
-// a position not yet shown is never queued twice.
+// Posted, not waited for, and at most every 20 ms: the worker goes on while the window shows the
+// latest position, a position not yet shown is never queued twice, and a fast device's accesses
+// do not each wake the window.
 void SeekTest::postPosition() {
+    const uint32_t now = c_.timing.clock().tickCountMs();
+    if (now - lastPostMs_ < kPositionMs) return;
+    lastPostMs_ = now;
     if (!positionPending_.exchange(true)) c_.ui.post(showPosition_);
 }
 

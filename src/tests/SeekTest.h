@@ -94,6 +94,8 @@ private:
     std::function<void()> showPosition_;
     bool polls_ = true;
     uint32_t titledGroup_ = UINT32_MAX;
+    uint32_t lastPostMs_ = 0; // the worker's own
+    static constexpr uint32_t kPositionMs = 20;
 };
 
 } // namespace korvane::tests

@@ -107,7 +107,7 @@ bool SurfaceScan::openDrive() {
     auto& buffers = c_.session.buffers;
     if (c_.session.accessMode == access::AccessMode::Api) {
         const bool exclusive = writes();
-        handle_ = c_.api.openDevice(c_.session.apiDeviceNumber, c_.session.apiDriveLetter, exclusive);
+        handle_ = c_.api.openDevice(c_.session.apiDeviceNumber, c_.session.apiDriveLetter, exclusive, !exclusive);
         if (!handle_) {
             if (c_.session.apiDeviceNumber == 255)
                 c_.log(std::string("[API] Unable to open logical drive ") + c_.session.apiDriveLetter + ":", 0, 4);

@@ -384,28 +384,33 @@ HostDiskDevices::HostDiskDevices(std::vector<std::string> extraDevices, std::str
     }
 }
 
-std::unique_ptr<DiskHandle> HostDiskDevices::openPath(const std::string& path, uint32_t& error, bool exclusive) {
+std::unique_ptr<DiskHandle> HostDiskDevices::openPath(const std::string& path, uint32_t& error, bool exclusive,
+                                                      bool readOnly) {
     struct stat st{};
     if (stat(path.c_str(), &st) != 0) {
         error = errorFromErrno(errno);
         return nullptr;
     }
     bool block = S_ISBLK(st.st_mode);
-    bool writable = true;
+    bool writable = !readOnly;
     bool direct = true;
-    // O_EXCL on a block device: refused while it is mounted or held by another device.
-    const int excl = exclusive && block ? O_EXCL : 0;
-    int fd = open(path.c_str(), O_RDWR | O_DIRECT | O_CLOEXEC | excl);
-    if (fd < 0 && errno == EINVAL) { // a file system that refuses direct I/O
-        direct = false;
-        fd = open(path.c_str(), O_RDWR | O_CLOEXEC | excl);
+    int fd = -1;
+    if (!readOnly) {
+        // O_EXCL on a block device: refused while it is mounted or held by another device.
+        const int excl = exclusive && block ? O_EXCL : 0;
+        fd = open(path.c_str(), O_RDWR | O_DIRECT | O_CLOEXEC | excl);
+        if (fd < 0 && errno == EINVAL) { // a file system that refuses direct I/O
+            direct = false;
+            fd = open(path.c_str(), O_RDWR | O_CLOEXEC | excl);
+        }
+        if (fd < 0 && exclusive && errno == EBUSY) {
+            error = syserr::SharingViolation;
+            return nullptr;
+        }
     }
-    if (fd < 0 && exclusive && errno == EBUSY) {
-        error = syserr::SharingViolation;
-        return nullptr;
-    }
-    if (fd < 0 && (errno == EROFS || errno == EACCES)) {
+    if (fd < 0 && (readOnly || errno == EROFS || errno == EACCES)) {
         writable = false;
+        direct = true;
         fd = open(path.c_str(), O_RDONLY | O_DIRECT | O_CLOEXEC);
         if (fd < 0 && errno == EINVAL) {
             direct = false;
@@ -417,8 +422,8 @@ std::unique_ptr<DiskHandle> HostDiskDevices::openPath(const std::string& path, u
         return nullptr;
     }
     // A block device set read-only still opens for writing; its writes would fail as "access denied".
-    int readOnly = 0;
-    if (block && ioctl(fd, BLKROGET, &readOnly) == 0 && readOnly) writable = false;
+    int setReadOnly = 0;
+    if (block && ioctl(fd, BLKROGET, &setReadOnly) == 0 && setReadOnly) writable = false;
     error = 0;
     return std::make_unique<HostDiskHandle>(fd, direct, block, writable);
 }
@@ -437,6 +442,14 @@ std::unique_ptr<DiskHandle> HostDiskDevices::openPhysicalExclusive(unsigned numb
         return nullptr;
     }
     return openPath(physical_[number], error, true);
+}
+
+std::unique_ptr<DiskHandle> HostDiskDevices::openPhysicalForReading(unsigned number, uint32_t& error) {
+    if (number >= physical_.size()) {
+        error = syserr::FileNotFound;
+        return nullptr;
+    }
+    return openPath(physical_[number], error, false, true);
 }
 
 std::unique_ptr<DiskHandle> HostDiskDevices::openLogical(char letter, uint32_t& error) {

@@ -16,6 +16,7 @@ public:
 
     std::unique_ptr<DiskHandle> openPhysical(unsigned number, uint32_t& error) override;
     std::unique_ptr<DiskHandle> openPhysicalExclusive(unsigned number, uint32_t& error) override;
+    std::unique_ptr<DiskHandle> openPhysicalForReading(unsigned number, uint32_t& error) override;
     std::unique_ptr<DiskHandle> openLogical(char letter, uint32_t& error) override;
     std::vector<char> logicalDrives() override;
     LogicalDriveType driveType(char letter) override;
@@ -34,7 +35,8 @@ public:
     const std::vector<Logical>& logical() const { return logical_; }
 
     // Opens a path the way the numbered devices are opened.
-    static std::unique_ptr<DiskHandle> openPath(const std::string& path, uint32_t& error, bool exclusive = false);
+    static std::unique_ptr<DiskHandle> openPath(const std::string& path, uint32_t& error, bool exclusive = false,
+                                                bool readOnly = false);
     // errno and SCSI sense as the system error codes the logic expects.
     static uint32_t errorFromErrno(int err);
     static uint32_t errorFromSense(const uint8_t* sense, size_t length);
