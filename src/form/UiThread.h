@@ -1,4 +1,7 @@
 #pragma once
+#include "platform/Clock.h"
+
+#include <cstdint>
 #include <functional>
 
 namespace korvane::form {
@@ -24,5 +27,9 @@ public:
     virtual void addTimer(Timer& timer) = 0;
     virtual void removeTimer(Timer& timer) = 0;
 };
+
+// A pause of `ms` on `clock` taken on the UI thread while it runs what is pending, so the window
+// and a waiting worker's steps go on meanwhile.
+void waitRunningEvents(UiThread& ui, platform::Clock& clock, uint32_t ms);
 
 } // namespace korvane::form

@@ -86,15 +86,6 @@ uint8_t DefectHandler::finishPioRead(bool waited) {
     return e;
 }
 
-void DefectHandler::waitMs(uint32_t ms) {
-    auto& clock = c_.timing.clock();
-    const uint32_t since = clock.tickCountMs();
-    while (clock.tickCountMs() - since < ms) {
-        c_.ui.processEvents();
-        clock.sleepMs(10);
-    }
-}
-
 // ---------------------------------------------------------------------------------------------
 // Ignore with Defectoscop: every sector read alone, the first bad one reported.
 // ---------------------------------------------------------------------------------------------
@@ -126,7 +117,7 @@ void DefectHandler::survey(uint64_t lba, uint16_t size) {
         ++state_.errorCount;
         page_.ErLab.setCaption(std::to_string(state_.errorCount));
         resumeAfter(lba, size, i);
-        waitMs(700);
+        form::waitRunningEvents(c_.ui, c_.timing.clock(), 700);
         c_.pio.waitNotBusy();
         return;
     }

@@ -53,7 +53,6 @@ private:
     void resumeAfter(uint64_t lba, uint16_t size, uint32_t i);
     // A PIO read of one sector already issued: its error, read before any reset clears it.
     uint8_t finishPioRead(bool waited);
-    void waitMs(uint32_t ms);
     bool api() const { return c_.session.accessMode == access::AccessMode::Api; }
 
     void survey(uint64_t lba, uint16_t size);

@@ -51,21 +51,12 @@ void ScanNavigation::wire() {
     page_.RndScTimeEdit.onChange = page_.RndScTimeEdit.onClick = [this] { c_.scan.restartRandomClock(); };
 }
 
-// The window and the scan go on while the start time shows: the waits run what is pending.
-void ScanNavigation::waitMs(uint32_t ms) {
-    const uint32_t since = c_.clock.tickCountMs();
-    while (c_.clock.tickCountMs() - since < ms) { // the tick count wraps
-        c_.ui.processEvents();
-        c_.clock.sleepMs(10);
-    }
-}
-
 void ScanNavigation::showStartTime() {
     page_.Qn.setFocus(true);
     page_.ScTimeLed.setCaption("Start:");
-    waitMs(1000);
+    form::waitRunningEvents(c_.ui, c_.clock, 1000);
     page_.ScTimeLed.setCaption(c_.scan.startTime());
-    waitMs(2000);
+    form::waitRunningEvents(c_.ui, c_.clock, 2000);
 }
 
 void ScanNavigation::jump(Arrow a) {

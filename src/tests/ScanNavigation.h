@@ -44,7 +44,6 @@ public:
 
 private:
     void move(Arrow a);
-    void waitMs(uint32_t ms);
     void wire();
 
     ScanNavigationContext c_;

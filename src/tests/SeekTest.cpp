@@ -241,17 +241,8 @@ void SeekTest::showAverage() {
     s_.seekLimit = limitUnits();
 }
 
-void SeekTest::waitMs(uint32_t ms) {
-    auto& clock = c_.timing.clock();
-    const uint32_t since = clock.tickCountMs();
-    while (clock.tickCountMs() - since < ms) {
-        c_.ui.processEvents();
-        clock.sleepMs(10);
-    }
-}
-
 void SeekTest::thermalStep() {
-    waitMs(1000);
+    form::waitRunningEvents(c_.ui, c_.timing.clock(), 1000);
     const int16_t t = c_.readTemperature ? c_.readTemperature() : int16_t(-126);
     if (noTemperature(t)) {
         c_.log(t == -126 ? "SMART Error, termocontrol disabled" : "Temperature sensor not found, termocontrol disabled",
@@ -281,7 +272,7 @@ void SeekTest::errorReport() {
 void SeekTest::endStep() {
     showPosition(); // the count of every access done
     backToStart("Start");
-    waitMs(500);
+    form::waitRunningEvents(c_.ui, c_.timing.clock(), 500);
     c_.selection.setSelectionControlsEnabled(true);
     c_.scan.showBusy(false, "Seek complete");
 }

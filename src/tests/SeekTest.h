@@ -81,7 +81,6 @@ private:
     void backToStart(const std::string& caption);
     void showPosition();
     void cleanUp();
-    void waitMs(uint32_t ms);
     int64_t limitUnits() const;
     bool api() const { return c_.session.accessMode == access::AccessMode::Api; }
 

@@ -110,15 +110,13 @@ SekThread::Access SekThread::pioAccess(WorkerContext& c, int64_t pos) {
 
 void SekThread::countAccess(WorkerContext& c) {
     s_.windowSum += uint32_t(s_.seekTime);
-    s_.totalTenths += setup_.polls || setup_.api ? s_.seekTime.load() : s_.seekTime * 10;
+    s_.totalTenths += tenths(s_.seekTime);
     ++s_.windowCount;
     ++s_.seekCount;
     if (s_.windowCount >= kWindow) {
         s_.windowCount = 0;
-        // In 0.1 ms steps: the 1 ms timer counts milliseconds.
-        const uint32_t tenths = setup_.polls || setup_.api ? s_.windowSum : s_.windowSum * 10;
         char text[32];
-        std::snprintf(text, sizeof text, "%.1f", double(tenths / kWindow) / 10.0);
+        std::snprintf(text, sizeof text, "%.1f", double(tenths(s_.windowSum) / kWindow) / 10.0);
         s_.seekAverage = text;
         c.step(average_);
         s_.windowSum = 0;

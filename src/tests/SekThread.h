@@ -47,6 +47,8 @@ private:
     Access pioAccess(access::WorkerContext& c, int64_t pos);
     void countAccess(access::WorkerContext& c);
     bool thermalCounts() const;
+    // A time of this path in 0.1 ms steps: the 1 ms timer counts milliseconds, the others tenths.
+    uint64_t tenths(uint64_t units) const { return setup_.polls || setup_.api ? units : units * 10; }
 
     SeekState& s_;
     SeekSteps& steps_;

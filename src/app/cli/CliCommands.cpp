@@ -121,6 +121,8 @@ int runReset(CliContext& c) {
 
 } // namespace
 
+bool allDigits(const std::string& s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos; }
+
 bool hasFlag(const CliContext& c, const std::string& flag) {
     for (auto& a : c.options.arguments)
         if (a == flag) return true;

@@ -19,9 +19,6 @@ namespace korvane::cli {
 
 namespace {
 
-bool allDigits(const std::string& s) {
-    return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
-}
 
 // The scan's settings, checked before anything reaches the drive.
 struct ScanRequest {

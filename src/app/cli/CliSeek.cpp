@@ -10,7 +10,8 @@ namespace korvane::cli {
 
 namespace {
 
-bool digits(const std::string& s) { return !s.empty() && s.size() < 10 && s.find_first_not_of("0123456789") == std::string::npos; }
+// A number that fits the conversions below (nine digits at most).
+bool digits(const std::string& s) { return allDigits(s) && s.size() < 10; }
 
 struct SeekRequest {
     int mode = -1;

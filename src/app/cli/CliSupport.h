@@ -9,6 +9,8 @@ namespace korvane::cli {
 // What the commands share: a failure message, the command's own options, the drive's readiness
 // and the confirmation of a write.
 bool fail(CliContext& c, const std::string& why);
+// A word of digits only (a count, a level, milliseconds).
+bool allDigits(const std::string& s);
 bool hasFlag(const CliContext& c, const std::string& flag);
 std::optional<std::string> flagValue(const CliContext& c, const std::string& flag);
 // In PIO mode the ports must be granted.
