@@ -52,12 +52,13 @@ void SekThread::run(WorkerContext& c) {
 SekThread::Access SekThread::apiAccess(WorkerContext& c, int64_t pos) {
     steps_.postPosition();
     const uint8_t command = setup_.mode == SeekMode::Read ? 0x20 : 0x40;
-    const uint64_t t0 = timing_.commonNow();
+    // On the counter whatever the common clock is: the tick count's milliseconds would make every
+    // access of a fast device 0.
+    platform::Clock& counter = timing_.clock();
+    const uint64_t t0 = counter.readCounter();
     const bool ok = c.drive().issueSectorCommand(s_.seekHandle, 1, command, uint64_t(pos));
-    const uint64_t dt = timing_.commonNow() - t0;
-    const auto& clock = timing_.state();
-    s_.seekTime = clock.commonClockIsTsc ? std::max<uint64_t>(dt, 1) / std::max<uint32_t>(clock.ticksPer100us, 1)
-                                         : dt * 10;
+    const uint64_t dt = std::max<uint64_t>(counter.readCounter() - t0, 1);
+    s_.seekTime = dt / std::max<uint32_t>(timing_.state().ticksPer100us, 1);
     if (!ok) {
         s_.seekFailure = 2;
         return Access::Failed;

@@ -64,6 +64,14 @@ TEST_F(Seek, InApiModeItTimesOneSectorVerifiesThroughTheSystem) {
     // A verify also waits for the sector to come round: longer than the seek alone.
     EXPECT_GT(average(), modelSeekMs(fujitsu().profile()));
     EXPECT_EQ(count(0x40) + count(0x70), before) << "the accesses are the system's, not register commands";
+
+    // With the tick count as the common clock the accesses are still timed in 0.1 ms steps, not
+    // in whole milliseconds (whose tenths would all be 0).
+    app.form.setup.timers.ApiRGR.setItemIndex(1, form::Origin::User);
+    ASSERT_FALSE(app.timing.state().commonClockIsTsc);
+    seek(2, 128);
+    EXPECT_EQ(app.seek.seekCount, 128u);
+    EXPECT_NE(app.seek.totalTenths % 10, 0u);
 }
 
 TEST_F(Seek, EachMethodSendsItsCommandAndTheRangeIsClamped) {
