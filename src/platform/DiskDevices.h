@@ -67,7 +67,7 @@ public:
         }
         return openPhysical(number, error);
     }
-    // For reading only (a verify or read scan, the seek test): the system need not prepare the
+    // For reading only (the seek test): the system need not prepare the
     // device for writes.
     virtual std::unique_ptr<DiskHandle> openPhysicalForReading(unsigned number, uint32_t& error) {
         return openPhysical(number, error);

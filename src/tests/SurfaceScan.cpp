@@ -19,8 +19,9 @@ constexpr size_t kBadBlocksKept = 100000;
 
 SurfaceScan::SurfaceScan(SurfaceScanContext c)
     : c_(std::move(c)), classes_(c_.form.tests, c_.state, c_.log), progress_(c_.form.tests, c_.form.Application, c_.state),
-      map_(c_.form.tests.Grid), graph_(c_.form.tests, c_.state), defects_({c_.form.tests, c_.form.setup.scanOptions.RzSpinEdit1, c_.state, c_.session, c_.pio, c_.commands, c_.api,
-                c_.timing, c_.ui, c_.log}),
+      map_(c_.form.tests.Grid), graph_(c_.form.tests, c_.state),
+      defects_({c_.form.tests, c_.form.setup.scanOptions.RzSpinEdit1, c_.state, c_.session, c_.pio, c_.commands,
+                c_.api, c_.timing, c_.ui, c_.log}),
       wake_({c_.state.timerWakeArmed, c_.state.blockTime, c_.state.timedOut, c_.state.timeoutMs}, c_.session, c_.pio,
             c_.timing.clock()) {
     c_.form.tests.GF.onMouseMove = [this](int x, int y) {
@@ -107,7 +108,8 @@ bool SurfaceScan::openDrive() {
     auto& buffers = c_.session.buffers;
     if (c_.session.accessMode == access::AccessMode::Api) {
         const bool exclusive = writes();
-        handle_ = c_.api.openDevice(c_.session.apiDeviceNumber, c_.session.apiDriveLetter, exclusive, !exclusive);
+        // Never read-only: the treatment can be changed to one that writes while the scan runs.
+        handle_ = c_.api.openDevice(c_.session.apiDeviceNumber, c_.session.apiDriveLetter, exclusive);
         if (!handle_) {
             if (c_.session.apiDeviceNumber == 255)
                 c_.log(std::string("[API] Unable to open logical drive ") + c_.session.apiDriveLetter + ":", 0, 4);
