@@ -17,7 +17,7 @@ public:
 
     Timing(platform::Clock& clock, ClockState& state, DriveSession& session, LogFn log);
 
-    // Serialised counter read; a reading whose upper half is zero reads as 1 in that half.
+    // Ordered counter read; a reading whose upper half is zero reads as 1 in that half.
     uint64_t readTsc();
     uint64_t tickCount() { return clock_.tickCountMs(); }
     uint64_t ataNow() { return session_.ataClockIsTsc ? readTsc() : tickCount(); }

@@ -26,7 +26,7 @@ class Clock {
 public:
     virtual ~Clock() = default;
 
-    // Serialised time-stamp counter read (the serialising instruction first, then the counter).
+    // Time-stamp counter read, ordered after the instructions before it (a fence, then the counter).
     virtual uint64_t readCounter() = 0;
     // Milliseconds since an arbitrary start; wraps at 2^32 like the platform tick count.
     virtual uint32_t tickCountMs() = 0;

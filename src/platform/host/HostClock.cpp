@@ -12,11 +12,10 @@ namespace korvane::platform {
 
 uint64_t HostClock::readCounter() {
 #if defined(__x86_64__)
-    uint32_t a = 0, b, c = 0, d;
-    // CPUID leaf 0 serialises, so the counter is not read ahead of earlier instructions.
-    asm volatile("cpuid" : "+a"(a), "=b"(b), "+c"(c), "=d"(d)::"memory");
+    // LFENCE keeps the counter from being read ahead of earlier instructions. CPUID would do the
+    // same, but under a hypervisor it traps: microseconds a read, which swamp a 50 us access.
     uint32_t lo, hi;
-    asm volatile("rdtsc" : "=a"(lo), "=d"(hi)::"memory");
+    asm volatile("lfence\n\trdtsc" : "=a"(lo), "=d"(hi)::"memory");
     return (uint64_t(hi) << 32) | lo;
 #else
     timespec ts{};

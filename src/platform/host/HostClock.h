@@ -3,7 +3,7 @@
 
 namespace korvane::platform {
 
-// Linux x86-64 clock: CPUID+RDTSC, CLOCK_MONOTONIC, SCHED_FIFO (or the lowest nice value when
+// Linux x86-64 clock: LFENCE+RDTSC, CLOCK_MONOTONIC, SCHED_FIFO (or the lowest nice value when
 // real-time scheduling is refused) and a timer thread sleeping to absolute 1 ms deadlines.
 class HostClock final : public Clock {
 public:
