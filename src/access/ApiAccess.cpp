@@ -156,7 +156,13 @@ bool ApiAccess::smartCommand(uint8_t number, uint32_t dataSize, const platform::
     r.device = uint8_t(r.device | ((number & 1) << 4));
     std::fill(smartOut_.begin(), smartOut_.end(), 0);
     uint32_t size = std::min<uint32_t>(dataSize, uint32_t(smartOut_.size() - 16));
-    return h->smartRequest(r, size ? smartOut_.data() + 16 : nullptr, size) == 0;
+    const bool ok = h->smartRequest(r, size ? smartOut_.data() + 16 : nullptr, size) == 0;
+    if (ok && size == 0) {
+        // A command without data answers in its registers, which land where the data would.
+        const uint8_t back[8] = {r.error, r.count, r.lbaLow, r.lbaMid, r.lbaHigh, r.device, r.status, 0};
+        std::memcpy(smartOut_.data() + 16, back, sizeof back);
+    }
+    return ok;
 }
 
 bool ApiAccess::apiSmartCommand(uint8_t number, uint32_t dataSize, uint8_t features, uint8_t count, uint8_t lbaLow,

@@ -65,7 +65,8 @@ public:
     uint32_t lastSystemError() const { return lastError_; }
 
     // SMART_RCV_DRIVE_DATA / SMART_SEND_DRIVE_COMMAND; refused at once outside API mode or for a
-    // drive marked non-ATA. The data of a data-in command lands in smartData().
+    // drive marked non-ATA. The data of a data-in command lands in smartData(); a command without
+    // data leaves its registers there: error, count, LBA low, mid, high, device, status.
     bool apiSmartCommand(uint8_t number, uint32_t dataSize, uint8_t features, uint8_t count, uint8_t lbaLow,
                          uint8_t lbaMid, uint8_t lbaHigh, uint8_t device, uint8_t command);
     // The entry point of the SMART data reader: the non-ATA mark does not stop it.

@@ -51,6 +51,7 @@ App::App(AppEnvironment e)
     scanExports.folder = [this] { return eventLog.logDirectory(); };
     scanMapView.holdWorker = [this] { gate.pauseWorkers(); };
     scanMapView.releaseWorker = [this] { gate.resumeWorkers(); };
+    startUp.smartPlaceholderRows = [this] { smartReader.placeholderRows(); };
     for (form::Timer* t : form.timers()) env.ui.addTimer(*t);
 }
 

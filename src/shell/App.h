@@ -18,6 +18,8 @@
 #include "info/DrivePassport.h"
 #include "info/PassportReader.h"
 #include "info/PassportReport.h"
+#include "info/SmartControl.h"
+#include "info/SmartReader.h"
 #include "maintenance/DriveControl.h"
 #include "maintenance/HostProtectedArea.h"
 #include "maintenance/PowerAdaptor.h"
@@ -96,6 +98,12 @@ public:
     info::PassportReport passportReport;
     info::PassportSubscribers passportSubscribers;
     info::PassportReader passportReader;
+    info::SmartReader smartReader{info::SmartContext{form, session, pio, commands, api, passportReader, passport,
+                                                     env.ui, env.clock, env.dialogs, env.clipboard, logger(),
+                                                     [this] { return eventLog.logDirectory(); },
+                                                     [this] { return eventLog.logWriteEnabled(); }}};
+    info::SmartControl smartControl{info::SmartControlContext{form.smart, session, pio, commands, api, passportReader,
+                                                              passport, smartReader, env.clock, logger()}};
     maintenance::DriveControl driveControl{maintenance::DriveControlContext{
         form.commands, form.advanced.cache, form.advanced.rpm, form.tests.RpmLab, form.advanced.partitions,
         form.setup.scanOptions, session, pio, commands, api, timing, passportReader, passport, env.ui, env.dialogs,
@@ -133,8 +141,7 @@ public:
         form, seek, session, clockState, timing, api, pio, commands, jobs, deviceSelection, passportReader, passport,
         scanControl, env.ui, logger(), startUp.guards[StartUp::SeekGuard],
         [this] { return driveControl.stopSpindle(); }, [this] { return driveControl.recalibrate(); },
-        // No SMART reader yet: every read says there is no SMART data.
-        [] { return int16_t(-126); }}};
+        [this] { return smartReader.readTemperature(); }}};
     tests::AcousticControl acoustic{tests::AcousticControlContext{form.standard.seek, form.MainPage, seek, session, pio,
                                                                   api, commands, passportReader, passport, env.ui,
                                                                   logger()}};
