@@ -284,6 +284,7 @@ void SmartReader::getSmartClick() {
             }
         }
     }
+    ++readsDone_;
     running_ = false;
 }
 

@@ -71,6 +71,8 @@ public:
     int lastStatus() const { return lastStatus_; }
     // Whether the last "Get SMART" obtained a data block.
     bool lastObtained() const { return obtained_; }
+    // "Get SMART" presses that ran to the end (the timer's included).
+    uint32_t readsDone() const { return readsDone_; }
     int16_t lastTemperature() const { return lastTemperature_; }
     std::string binFilePath() const;
 
@@ -93,6 +95,7 @@ private:
     std::array<uint8_t, 512> thresholds_{};
     uint8_t family_ = 0;
     bool obtained_ = false;
+    uint32_t readsDone_ = 0;
     std::vector<SmartAttribute> attributes_;
     form::Colour offlineColour_ = form::colours::Green, selfTestColour_ = form::colours::Green;
     bool placeholders_ = false;

@@ -56,6 +56,7 @@ void EventLog::logEvent(const std::string& text, int replaceLast, int level) {
 }
 
 void EventLog::logOnUiThread(const std::string& text, int replaceLast, int level) {
+    if (level == 4) ++errorLines_;
     std::string time = facts_.timeText().substr(0, 8);
     ListView::Row row{"", time, levelMark(level), text};
     size_t toWrite;

@@ -55,6 +55,8 @@ public:
     std::function<void(const std::string& line, const std::string& mark)> onLineFinal;
     // Passes the newest line to onLineFinal (the end of a command-line run).
     void flush();
+    // Level-4 lines logged so far, so a caller can tell whether an operation reported an error.
+    uint64_t errorLines() const { return errorLines_; }
 
 private:
     void logOnUiThread(const std::string& text, int replaceLast, int level);
@@ -75,6 +77,7 @@ private:
     bool logWriteEnabled_ = true;
     std::string lastWrittenLine_;
     bool newestFinal_ = false;
+    uint64_t errorLines_ = 0;
 };
 
 } // namespace korvane::shell

@@ -473,7 +473,9 @@ void AtaDevice::cmdSmart() {
     case 0xD4: {
         uint8_t sub = cur_[2];
         uint64_t captive = smart_.captiveDurationNs(sub);
-        bool ok = smart_.execute(sub, time_.nowNs());
+        std::optional<uint64_t> firstBad;
+        if (!unreadable_.empty()) firstBad = *unreadable_.begin();
+        bool ok = smart_.execute(sub, time_.nowNs(), firstBad);
         busyThen(overhead + captive, [this, ok] { complete(ok ? 0 : error::ABRT); });
         return;
     }

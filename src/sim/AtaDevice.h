@@ -79,6 +79,7 @@ public:
     uint8_t aamLevel() const { return aamValue_; }
     bool unreadable(uint64_t lba) const { return unreadable_.count(lba) != 0; }
     void makeUnreadable(uint64_t lba) { unreadable_.insert(lba); }
+    void clearUnreadable() { unreadable_.clear(); }
     void makeSlow(uint64_t lba, uint32_t extraMs) { slow_[lba] = extraMs; }
     // A weak sector takes writes without complaint but cannot be read back.
     void makeWeak(uint64_t lba) { weak_.insert(lba); }

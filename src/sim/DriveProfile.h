@@ -71,6 +71,9 @@ struct DriveProfile {
     int temperature = 35, temperatureMin = 18, temperatureMax = 47;
     uint16_t offlineSeconds = 600;
     uint8_t shortTestMinutes = 1, extendedTestMinutes = 60;
+    // A real drive's SMART data and threshold blocks (512 bytes each): the drive answers with
+    // them, its counters moving as the lab's would. Empty: the blocks are made from `attributes`.
+    std::vector<uint8_t> realSmartData, realSmartThresholds;
 
     // Security at power-on
     std::string userPassword; // empty: no password set

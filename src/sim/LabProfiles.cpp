@@ -1,5 +1,7 @@
 #include "sim/LabProfiles.h"
 
+#include "sim/RealDriveProfile.h"
+
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -460,12 +462,12 @@ std::unique_ptr<Lab> emptyLab(LabTime& time) {
     return lab;
 }
 
-std::unique_ptr<Lab> singleLab(LabTime& time) {
+std::unique_ptr<Lab> singleLab(LabTime& time, DriveProfile profile = profiles::desktopSataHdd(), bool demo = true) {
     auto lab = std::make_unique<Lab>(time);
     lab->profileName = "single";
     lab->description = "one SATA disk on the secondary channel, also physical drive 0";
-    auto main = lab->addDrive(profiles::desktopSataHdd());
-    writeDemoPartitions(*main);
+    auto main = lab->addDrive(std::move(profile));
+    if (demo) writeDemoPartitions(*main);
     lab->addChannel("primary", 0x1F0, 0x3F6);
     lab->addChannel("secondary", 0x170, 0x376).attach(0, main);
     addPciFunctions(*lab, 0xD400, 0xD802);
@@ -478,13 +480,23 @@ std::unique_ptr<Lab> singleLab(LabTime& time) {
 std::vector<LabProfileInfo> labProfiles() {
     return {{"default", "a workbench PC: SATA, PATA master and slave, an SSD, a locked drive, USB, SAS, flash, virtual"},
             {"single", "one SATA disk on the secondary channel, also physical drive 0"},
-            {"empty", "a PC with empty channels and no disks"}};
+            {"empty", "a PC with empty channels and no disks"},
+            {"real:PREFIX", "the single set-up with a real drive's identity and SMART, from PREFIX.identify.bin, "
+                            "PREFIX.smart.bin and PREFIX.thresholds.bin"}};
 }
 
 std::unique_ptr<Lab> buildLab(const std::string& name, LabTime& time) {
     if (name.empty() || name == "default") return defaultLab(time);
     if (name == "single") return singleLab(time);
     if (name == "empty") return emptyLab(time);
+    if (name.rfind("real:", 0) == 0) {
+        std::string error;
+        auto profile = realDriveProfile(name.substr(5), error);
+        if (!profile) return nullptr;
+        auto lab = singleLab(time, std::move(*profile), false);
+        lab->profileName = name;
+        return lab;
+    }
     return nullptr;
 }
 

@@ -7,7 +7,30 @@ namespace korvane::sim {
 SmartModel::SmartModel(const DriveProfile& profile)
     : p_(profile), attrs_(profile.attributes), enabled_(profile.smartEnabled), temperature_(profile.temperature),
       tempMin_(profile.temperatureMin), tempMax_(profile.temperatureMax) {
+    if (profile.realSmartData.size() == 512 && profile.realSmartThresholds.size() == 512) {
+        loadRealBlock();
+        return;
+    }
+    for (size_t k = 0; k < attrs_.size(); ++k) slots_.push_back(k);
     updateTemperatureRaw();
+}
+
+void SmartModel::loadRealBlock() {
+    real_ = true;
+    attrs_.clear();
+    const std::vector<uint8_t>& d = p_.realSmartData;
+    const std::vector<uint8_t>& t = p_.realSmartThresholds;
+    for (size_t k = 0; k < 30; ++k) {
+        const uint8_t* e = &d[2 + 12 * k];
+        if (e[0] == 0) continue;
+        uint64_t raw = 0;
+        for (int i = 5; i >= 0; --i) raw = raw << 8 | e[5 + i];
+        attrs_.push_back({e[0], uint16_t(e[1] | e[2] << 8), e[3], e[4], t[3 + 12 * k], raw});
+        slots_.push_back(k);
+    }
+    offlineStatus_ = d[362] & 0x7F;
+    autosave_ = d[362] & 0x80;
+    selfTestStatus_ = d[363];
 }
 
 SmartAttributeSpec* SmartModel::find(uint8_t id) {
@@ -76,6 +99,8 @@ void SmartModel::setTemperature(int celsius) {
 }
 
 void SmartModel::updateTemperatureRaw() {
+    // A real drive's block keeps its own temperature words.
+    if (real_) return;
     // Current in byte 0, lowest and highest seen in bytes 2 and 4.
     uint64_t raw = uint64_t(uint8_t(temperature_)) | uint64_t(uint8_t(tempMin_)) << 16 |
                    uint64_t(uint8_t(tempMax_)) << 32;
@@ -96,13 +121,23 @@ uint64_t SmartModel::captiveDurationNs(uint8_t sub) const {
     switch (sub) {
     case 0x81: return uint64_t(p_.shortTestMinutes) * 60'000'000'000ull;
     case 0x82: return uint64_t(p_.extendedTestMinutes) * 60'000'000'000ull;
+    case 0x83:
     case 0x84: return uint64_t(p_.shortTestMinutes) * 60'000'000'000ull;
     default: return 0;
     }
 }
 
-bool SmartModel::execute(uint8_t sub, uint64_t nowNs) {
+double SmartModel::span(uint8_t sub) {
+    return sub == 0x02 || sub == 0x82 ? 1.0 : 0.1;
+}
+
+bool SmartModel::execute(uint8_t sub, uint64_t nowNs, std::optional<uint64_t> firstUnreadable) {
     updateTests(nowNs);
+    failNs_.reset();
+    failLba_.reset();
+    const double part = span(sub);
+    const double at = firstUnreadable ? double(*firstUnreadable) / double(std::max<uint64_t>(p_.nativeSectors, 1)) : 2.0;
+    const bool fails = sub != 0x00 && sub != 0x7F && at < part;
     uint64_t duration = 0;
     bool selfTest = true;
     switch (sub) {
@@ -111,6 +146,7 @@ bool SmartModel::execute(uint8_t sub, uint64_t nowNs) {
         selfTest = false;
         break;
     case 0x01:
+    case 0x03: // conveyance
     case 0x04: duration = uint64_t(p_.shortTestMinutes) * 60'000'000'000ull; break;
     case 0x02: duration = uint64_t(p_.extendedTestMinutes) * 60'000'000'000ull; break;
     case 0x7F:
@@ -120,9 +156,11 @@ bool SmartModel::execute(uint8_t sub, uint64_t nowNs) {
         return true;
     case 0x81:
     case 0x82:
+    case 0x83:
     case 0x84:
-        // Captive: the drive stays busy for the whole test and reports it completed.
-        selfTestStatus_ = 0x00;
+        // Captive: the drive stays busy for the whole test and reports how it ended.
+        selfTestStatus_ = fails ? 0x70 : 0x00;
+        if (fails) failedAt_ = firstUnreadable;
         testRunning_ = false;
         return true;
     default: return false;
@@ -131,6 +169,11 @@ bool SmartModel::execute(uint8_t sub, uint64_t nowNs) {
     testIsSelfTest_ = selfTest;
     testStartNs_ = nowNs;
     testEndNs_ = nowNs + std::max<uint64_t>(duration, 1);
+    if (selfTest && fails) {
+        // The test reads its span in order: it meets the sector that part of the way through.
+        failNs_ = nowNs + uint64_t(double(testEndNs_ - nowNs) * at / part);
+        failLba_ = firstUnreadable;
+    }
     if (selfTest)
         selfTestStatus_ = 0xF9;
     else
@@ -147,6 +190,15 @@ void SmartModel::interrupt(uint64_t nowNs) {
 
 void SmartModel::updateTests(uint64_t nowNs) {
     if (!testRunning_) return;
+    if (failNs_ && nowNs >= *failNs_) {
+        // Read element failed, with the tenths that were still to do.
+        const uint64_t total = testEndNs_ - testStartNs_, left = testEndNs_ - *failNs_;
+        selfTestStatus_ = uint8_t(0x70 | std::clamp<uint64_t>((left * 10 + total - 1) / total, 0, 9));
+        failedAt_ = failLba_;
+        failNs_.reset();
+        testRunning_ = false;
+        return;
+    }
     if (nowNs >= testEndNs_) {
         testRunning_ = false;
         if (testIsSelfTest_)
@@ -167,10 +219,11 @@ void SmartModel::updateTests(uint64_t nowNs) {
 std::array<uint8_t, 512> SmartModel::dataBlock(uint64_t nowNs) {
     updateTests(nowNs);
     std::array<uint8_t, 512> b{};
-    b[0] = 0x10; // data structure revision
+    if (real_) std::copy(p_.realSmartData.begin(), p_.realSmartData.end(), b.begin());
+    else b[0] = 0x10; // data structure revision
     for (size_t k = 0; k < attrs_.size() && k < 30; ++k) {
         const auto& a = attrs_[k];
-        uint8_t* e = &b[2 + 12 * k];
+        uint8_t* e = &b[2 + 12 * (k < slots_.size() ? slots_[k] : k)];
         e[0] = a.id;
         e[1] = uint8_t(a.flags);
         e[2] = uint8_t(a.flags >> 8);
@@ -180,6 +233,14 @@ std::array<uint8_t, 512> SmartModel::dataBlock(uint64_t nowNs) {
     }
     b[362] = uint8_t(offlineStatus_ | (autosave_ ? 0x80 : 0x00));
     b[363] = selfTestStatus_;
+    if (!real_) fillCapabilities(b);
+    uint8_t sum = 0;
+    for (size_t i = 0; i < 511; ++i) sum = uint8_t(sum + b[i]);
+    b[511] = uint8_t(-sum);
+    return b;
+}
+
+void SmartModel::fillCapabilities(std::array<uint8_t, 512>& b) const {
     b[364] = uint8_t(p_.offlineSeconds);
     b[365] = uint8_t(p_.offlineSeconds >> 8);
     b[367] = 0x5B;  // off-line collection capabilities: immediate, abort, self-tests, selective
@@ -187,14 +248,14 @@ std::array<uint8_t, 512> SmartModel::dataBlock(uint64_t nowNs) {
     b[370] = 0x01;  // error logging supported
     b[372] = p_.shortTestMinutes;
     b[373] = p_.extendedTestMinutes;
-    uint8_t sum = 0;
-    for (size_t i = 0; i < 511; ++i) sum = uint8_t(sum + b[i]);
-    b[511] = uint8_t(-sum);
-    return b;
 }
 
 std::array<uint8_t, 512> SmartModel::thresholdBlock() const {
     std::array<uint8_t, 512> b{};
+    if (real_) {
+        std::copy(p_.realSmartThresholds.begin(), p_.realSmartThresholds.end(), b.begin());
+        return b;
+    }
     b[0] = 0x10;
     for (size_t k = 0; k < attrs_.size() && k < 30; ++k) {
         b[2 + 12 * k] = attrs_[k].id;

@@ -2,6 +2,7 @@
 #include "sim/DriveProfile.h"
 
 #include <array>
+#include <optional>
 #include <cstdint>
 #include <vector>
 
@@ -25,7 +26,11 @@ public:
     bool thresholdExceeded() const;
 
     // Off-line immediate subcommands (the LBA low register); false for an unknown one.
-    bool execute(uint8_t subcommand, uint64_t nowNs);
+    // `firstUnreadable` is the lowest unreadable sector of the drive, if any: a self-test whose
+    // span holds it fails there with its read element.
+    bool execute(uint8_t subcommand, uint64_t nowNs, std::optional<uint64_t> firstUnreadable = std::nullopt);
+    // The sector a failed self-test stopped at.
+    std::optional<uint64_t> failedAt() const { return failedAt_; }
     // How long a captive test keeps the drive busy.
     uint64_t captiveDurationNs(uint8_t subcommand) const;
     // A reset interrupts a running self-test.
@@ -49,6 +54,10 @@ private:
     void bump(uint8_t id, int64_t delta);
     void updateTests(uint64_t nowNs);
     void updateTemperatureRaw();
+    void loadRealBlock();
+    void fillCapabilities(std::array<uint8_t, 512>& b) const;
+    // The fraction of the disk a self-test reads: the short tests a tenth, the others all of it.
+    static double span(uint8_t subcommand);
 
     const DriveProfile& p_;
     std::vector<SmartAttributeSpec> attrs_;
@@ -61,6 +70,11 @@ private:
     uint64_t testStartNs_ = 0, testEndNs_ = 0;
     bool testIsSelfTest_ = false;
     bool testRunning_ = false;
+    // A self-test that meets an unreadable sector ends at this time.
+    std::optional<uint64_t> failNs_, failedAt_, failLba_;
+    // Where each attribute sits in a real drive's block.
+    std::vector<size_t> slots_;
+    bool real_ = false;
 };
 
 } // namespace korvane::sim

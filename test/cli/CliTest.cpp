@@ -78,9 +78,9 @@ TEST(CliRunner, ExitStatusesAndMessages) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: korvane-cli"), std::string::npos);
 
-    CliRun notYet = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "smart"});
+    CliRun notYet = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "partitions"});
     EXPECT_EQ(notYet.status, 1);
-    EXPECT_NE(notYet.err.find("'smart' is not available yet"), std::string::npos);
+    EXPECT_NE(notYet.err.find("'partitions' is not available yet"), std::string::npos);
 }
 
 TEST(CliRunner, ClockPrintsTheCalibrationLine) {

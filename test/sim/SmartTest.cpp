@@ -48,8 +48,23 @@ TEST(Smart, DataAndThresholdBlocksCarryValidChecksumsAndTheTemperatureWords) {
     EXPECT_EQ(data[373], 109);
 }
 
+TEST(Smart, SelfTestsFailWithTheirReadElementAtThePlantedSector) {
+    LabHost host; // unreadable sectors from 123456 on a disk of 976773168
+    ASSERT_EQ(host.smart(0xD4, 0, 0x02), kReady);
+    host.clock.advanceMs(500);
+    EXPECT_EQ(readBlock(host, 0xD0)[363] >> 4, 0xF) << "not there yet: 109 minutes x 123456 / 976773168 = 0.83 s";
+    host.clock.advanceMs(60 * 1000);
+    EXPECT_EQ(readBlock(host, 0xD0)[363], 0x79) << "read element failed, 90 % left";
+    EXPECT_EQ(host.drive().smart().failedAt(), 123456u);
+    // The short test reads a tenth of the disk: it meets the sector too.
+    ASSERT_EQ(host.smart(0xD4, 0, 0x01), kReady);
+    host.clock.advanceMs(61 * 1000);
+    EXPECT_EQ(readBlock(host, 0xD0)[363] >> 4, 0x7);
+}
+
 TEST(Smart, SelfTestsProgressInTimeAndCanBeAborted) {
     LabHost host;
+    host.drive().clearUnreadable();
     ASSERT_EQ(host.smart(0xD4, 0, 0x02), kReady); // extended off-line self-test, 109 minutes
     auto running = readBlock(host, 0xD0);
     EXPECT_EQ(running[363] >> 4, 0xF);

@@ -4,6 +4,7 @@
 #include "app/cli/CliDialogs.h"
 #include "app/cli/CliScan.h"
 #include "app/cli/CliSeek.h"
+#include "app/cli/CliSmart.h"
 #include "app/cli/CliSupport.h"
 #include "sim/LabProfiles.h"
 
@@ -400,6 +401,12 @@ const std::map<std::string, Command>& commandTable() {
            {"--mode", "--start", "--end", "--block", "--order", "--duration", "--timeout", "--end-action", "--loops",
             "--log", "--csv", "--map-png", "--graph-png", "--defects", "--read-long-count"}}}},
         {"scan-compare", {runScanCompare, false, {{}, {}, 2}}},
+        {"smart",
+         {runSmart, true,
+          {{"on", "off", "autosave", "test", "abort", "--json", "offline", "short", "extended", "selective",
+            "short-captive", "extended-captive", "selective-captive", "conveyance", "vendor"},
+           {"--open-bin", "--watch"},
+           1}}},
         {"seek", {runSeek, true, {{}, {"--mode", "--start", "--end", "--limit", "--count", "--time"}}}},
         {"aam", {runAam, true, {{"min", "off"}, {}, 1}}},
         {"security",
@@ -469,7 +476,7 @@ std::optional<int> runCommand(const std::string& name, CliContext& c) {
             fail(c, "Korvane is disabled on this machine (the log says why)");
             return 1;
         }
-        bool fromBin = name == "passport" && std::find(c.options.arguments.begin(), c.options.arguments.end(),
+        bool fromBin = (name == "passport" || name == "smart") && std::find(c.options.arguments.begin(), c.options.arguments.end(),
                                                        "--open-bin") != c.options.arguments.end();
         if (!fromBin && !applySelection(c)) return 1;
     }

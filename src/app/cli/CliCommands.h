@@ -4,6 +4,7 @@
 #include "shell/App.h"
 #include "sim/Lab.h"
 
+#include <functional>
 #include <ostream>
 
 namespace korvane::cli {
@@ -16,6 +17,8 @@ struct CliContext {
     std::ostream& out;
     std::ostream& err;
     form::HeadlessUiThread& ui;
+    // True when the selected API device is an NVMe drive (this computer's devices only).
+    std::function<bool()> isNvme = {};
 };
 
 // Ctrl-C (SIGINT) and SIGTERM: counted by the handler, pressed as Break by a long command.

@@ -133,6 +133,13 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
 
     CliContext context{app, o, lab.get(), out, err, ui};
+    if (machine.hostDisks)
+        context.isNvme = [&app, &machine] {
+            const auto& paths = machine.hostDisks->physicalPaths();
+            const unsigned n = app.session.apiDeviceNumber;
+            return app.session.accessMode == access::AccessMode::Api && n < paths.size() &&
+                   paths[n].find("/nvme") != std::string::npos;
+        };
     std::optional<int> result = runCommand(o.command, context);
     int status = result.value_or(1);
     if (!result) {

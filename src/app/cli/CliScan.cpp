@@ -17,6 +17,21 @@
 
 namespace korvane::cli {
 
+std::string jsonText(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char ch : s) {
+        if (ch == '"' || ch == '\\') out += '\\';
+        if (ch < 0x20) {
+            char esc[8];
+            std::snprintf(esc, sizeof esc, "\\u%04x", ch);
+            out += esc;
+            continue;
+        }
+        out += char(ch);
+    }
+    return out + "\"";
+}
+
 namespace {
 
 
@@ -177,20 +192,6 @@ std::string classCountsLine(const shell::App& app) {
     return line;
 }
 
-std::string jsonText(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char ch : s) {
-        if (ch == '"' || ch == '\\') out += '\\';
-        if (ch < 0x20) {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\u%04x", ch);
-            out += esc;
-            continue;
-        }
-        out += char(ch);
-    }
-    return out + "\"";
-}
 
 // The scan's results as one JSON object, for scripts.
 std::string resultsJson(const shell::App& app) {

@@ -15,6 +15,8 @@ bool hasFlag(const CliContext& c, const std::string& flag);
 std::optional<std::string> flagValue(const CliContext& c, const std::string& flag);
 // In PIO mode the ports must be granted.
 bool prepareDrive(CliContext& c);
+// A JSON string literal of `s` (quotes, backslashes and control bytes escaped).
+std::string jsonText(const std::string& s);
 // A command that writes to the drive goes ahead only with --yes.
 bool confirmedWrite(CliContext& c, const std::string& what);
 
