@@ -1,6 +1,8 @@
 // The command handlers of the simulated ATA device and its identification block.
 #include "sim/AtaDevice.h"
 
+#include <tuple>
+
 #include <algorithm>
 
 namespace korvane::sim {
@@ -426,7 +428,7 @@ void AtaDevice::cmdSecurityDisable() {
 void AtaDevice::cmdSmart() {
     uint64_t overhead = uint64_t(profile_.commandOverheadUs) * 1000;
     uint8_t feature = cur_[0];
-    if (!profile_.smart || cur_[3] != 0x4F || cur_[4] != 0xC2) {
+    if (!profile_.smart || cur_[3] != 0x4F || cur_[4] != 0xC2 || rejectedSmart_.count(feature)) {
         busyThen(overhead, [this] { abort(); });
         return;
     }
@@ -484,6 +486,7 @@ void AtaDevice::cmdSmart() {
         busyThen(overhead, [this, exceeded] {
             cur_[3] = exceeded ? 0xF4 : 0x4F;
             cur_[4] = exceeded ? 0x2C : 0xC2;
+            if (smartStatusAnswer_) std::tie(cur_[3], cur_[4]) = *smartStatusAnswer_;
             complete();
         });
         return;

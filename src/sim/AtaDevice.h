@@ -14,6 +14,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 #include <vector>
@@ -80,6 +81,10 @@ public:
     bool unreadable(uint64_t lba) const { return unreadable_.count(lba) != 0; }
     void makeUnreadable(uint64_t lba) { unreadable_.insert(lba); }
     void clearUnreadable() { unreadable_.clear(); }
+    // SMART faults: a subcommand (the features register) the drive aborts, and a status request
+    // answered with other LBA mid/high registers than the drive's state gives.
+    void rejectSmart(uint8_t feature) { rejectedSmart_.insert(feature); }
+    void answerSmartStatus(uint8_t mid, uint8_t high) { smartStatusAnswer_ = {mid, high}; }
     void makeSlow(uint64_t lba, uint32_t extraMs) { slow_[lba] = extraMs; }
     // A weak sector takes writes without complaint but cannot be read back.
     void makeWeak(uint64_t lba) { weak_.insert(lba); }
@@ -200,6 +205,8 @@ private:
     bool lastWasReadNativeMax_ = false;
     std::array<uint8_t, 512> buffer_{};
     std::set<uint64_t> unreadable_, pending_, weak_, flaky_;
+    std::set<uint8_t> rejectedSmart_;
+    std::optional<std::pair<uint8_t, uint8_t>> smartStatusAnswer_;
     std::map<uint64_t, uint32_t> slow_;
     uint32_t reallocated_ = 0;
     std::deque<platform::TaskFile> commands_;
