@@ -1,6 +1,7 @@
 #include "sim/AtaDevice.h"
 
 #include <charconv>
+#include <chrono>
 #include <map>
 #include <sstream>
 
@@ -53,6 +54,14 @@ bool parseList(const std::string& text, std::set<uint64_t>& out) {
 
 } // namespace
 
+namespace {
+uint64_t wallClockMs() {
+    return uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::system_clock::now().time_since_epoch())
+                        .count());
+}
+} // namespace
+
 std::string AtaDevice::keptState() const {
     std::ostringstream out;
     auto sec = security_.kept();
@@ -65,7 +74,9 @@ std::string AtaDevice::keptState() const {
         << "security=" << (sec.enabled ? 1 : 0) << "," << (sec.levelMax ? 1 : 0) << "\n"
         << "user=" << hex(sec.user) << "\n"
         << "master=" << hex(sec.master) << "\n"
-        << "smart=" << (smart_.enabled() ? 1 : 0) << "," << (smart_.autosave() ? 1 : 0) << "\n";
+        << "smart=" << (smart_.enabled() ? 1 : 0) << "," << (smart_.autosave() ? 1 : 0) << "\n"
+        << "selftest=" << smart_.keptTest(time_.nowNs()) << "\n"
+        << "kept=" << wallClockMs() << "\n";
     for (const auto& a : smart_.attributes())
         out << "attribute=" << int(a.id) << "," << int(a.value) << "," << int(a.worst) << "," << a.raw << "\n";
     return out.str();
@@ -116,6 +127,10 @@ bool AtaDevice::restoreKeptState(const std::string& text, std::string& error) {
                 spec.raw = raw;
             }
     }
+    if (v.count("selftest")) {
+        SmartModel check(profile_);
+        if (!check.restoreTest(v["selftest"], 0, 0)) return error = "a self-test state that does not read", false;
+    }
     currentMax_ = current;
     permanentMax_ = permanent;
     volatileMax_ = vol != 0;
@@ -128,6 +143,15 @@ bool AtaDevice::restoreKeptState(const std::string& text, std::string& error) {
     smart_.attributes() = std::move(attrs);
     // The machine was restarted between the runs: the drive comes up powered, as its adaptor does.
     powerCycle();
+    // A self-test goes on across the restart, with the real time between the runs gone by, so a
+    // test started by one run is seen progressing (or done) by the next. Files without these
+    // lines come from before they were kept.
+    if (v.count("selftest")) {
+        uint64_t kept = 0;
+        const uint64_t nowWall = wallClockMs();
+        const uint64_t elapsedMs = v.count("kept") && number(v["kept"], kept) && nowWall > kept ? nowWall - kept : 0;
+        smart_.restoreTest(v["selftest"], time_.nowNs(), elapsedMs * 1000000ull);
+    }
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "sim/SmartModel.h"
 
 #include <algorithm>
+#include <sstream>
 
 namespace korvane::sim {
 
@@ -265,6 +266,43 @@ std::array<uint8_t, 512> SmartModel::thresholdBlock() const {
     for (size_t i = 0; i < 511; ++i) sum = uint8_t(sum + b[i]);
     b[511] = uint8_t(-sum);
     return b;
+}
+
+std::string SmartModel::keptTest(uint64_t nowNs) const {
+    auto signedOr = [](const std::optional<uint64_t>& v, int64_t offset) {
+        return v ? std::to_string(int64_t(*v) - offset) : std::string("-1");
+    };
+    const int64_t now = int64_t(nowNs);
+    std::ostringstream out;
+    out << int(offlineStatus_) << "," << int(selfTestStatus_) << "," << (testRunning_ ? 1 : 0) << ","
+        << (testIsSelfTest_ ? 1 : 0) << "," << (testRunning_ ? int64_t(testEndNs_) - now : 0) << ","
+        << (testEndNs_ - testStartNs_) << "," << signedOr(failNs_, now) << "," << signedOr(failLba_, 0) << ","
+        << signedOr(failedAt_, 0);
+    return out.str();
+}
+
+bool SmartModel::restoreTest(const std::string& text, uint64_t nowNs, uint64_t elapsedNs) {
+    std::istringstream in(text);
+    int64_t f[9];
+    char comma = ',';
+    for (int i = 0; i < 9; ++i)
+        if (!(in >> f[i]) || (i < 8 && !(in >> comma)) || comma != ',') return false;
+    if (f[0] < 0 || f[0] > 255 || f[1] < 0 || f[1] > 255 || f[4] < 0 || f[5] < 0) return false;
+    offlineStatus_ = uint8_t(f[0]);
+    selfTestStatus_ = uint8_t(f[1]);
+    testRunning_ = f[2] != 0;
+    testIsSelfTest_ = f[3] != 0;
+    // The time between the runs has gone by for the test: it may have ended meanwhile.
+    const int64_t now = int64_t(nowNs), elapsed = int64_t(elapsedNs);
+    testEndNs_ = uint64_t(std::max(now + f[4] - elapsed, now));
+    testStartNs_ = testEndNs_ >= uint64_t(f[5]) ? testEndNs_ - uint64_t(f[5]) : 0;
+    if (f[6] >= 0) failNs_ = uint64_t(std::max(now + f[6] - elapsed, now));
+    else failNs_.reset();
+    if (f[7] >= 0) failLba_ = uint64_t(f[7]);
+    else failLba_.reset();
+    if (f[8] >= 0) failedAt_ = uint64_t(f[8]);
+    else failedAt_.reset();
+    return true;
 }
 
 } // namespace korvane::sim

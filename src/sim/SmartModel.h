@@ -3,6 +3,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <cstdint>
 #include <vector>
 
@@ -29,6 +30,10 @@ public:
     // `firstUnreadable` is the lowest unreadable sector of the drive, if any: a self-test whose
     // span holds it fails there with its read element.
     bool execute(uint8_t subcommand, uint64_t nowNs, std::optional<uint64_t> firstUnreadable = std::nullopt);
+    // The state of the last test (running or ended), for a lab kept between runs, and its
+    // restoration with `elapsedNs` gone by since; false when the text does not read.
+    std::string keptTest(uint64_t nowNs) const;
+    bool restoreTest(const std::string& text, uint64_t nowNs, uint64_t elapsedNs);
     // The sector a failed self-test stopped at.
     std::optional<uint64_t> failedAt() const { return failedAt_; }
     // How long a captive test keeps the drive busy.

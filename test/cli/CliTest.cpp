@@ -1,5 +1,6 @@
 #include "app/cli/CliOptions.h"
 #include "app/cli/CliRunner.h"
+#include "app/cli/CliSmart.h"
 
 #include <gtest/gtest.h>
 
@@ -635,4 +636,139 @@ TEST(CliSeek, AamSetsTheLevelThePassportThenShows) {
     EXPECT_EQ(cli({"aam", "off"}).status, 0);
     EXPECT_EQ(cli({"aam", "127"}).status, 2);
     EXPECT_EQ(cli({"aam"}).status, 2);
+}
+
+namespace {
+struct CliSmartRun {
+    korvane::testsupport::TempDir dir;
+    CliRun operator()(std::vector<std::string> rest, std::vector<std::string> globals = {}) {
+        std::vector<std::string> args = {"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", dir.path()};
+        args.insert(args.end(), globals.begin(), globals.end());
+        args.insert(args.end(), rest.begin(), rest.end());
+        return run(args);
+    }
+};
+std::string realDrive(const std::string& name) { return std::string(KORVANE_TEST_DATA) + "/real-drives/" + name; }
+} // namespace
+
+TEST(CliSmart, ListsAndExitStatuses) {
+    CliSmartRun smart;
+    struct Case {
+        std::vector<std::string> globals;
+        int status;
+        const char* line;
+    };
+    const Case cases[] = {
+        {{"--pio", "secondary"}, 0, "SMART status: GOOD; temperature: 35 \xC2\xB0" "C"},
+        {{"--api", "5"}, 0, "SMART status: GOOD"},
+        {{"--sim=real:" + realDrive("Maxtor_96147H8--BAC51KJ0--2"), "--api", "0"}, 3, "SMART status: BAD"},
+        {{"--api", "6"}, 1, "SMART status: no SMART data"},
+    };
+    for (const auto& c : cases) {
+        CliRun r = smart({"smart"}, c.globals);
+        SCOPED_TRACE(c.globals.back());
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_EQ(r.out.rfind(c.line, 0), 0u) << r.out;
+        if (c.status != 1) {
+            EXPECT_NE(r.out.find("  ID      Name                   Value  Worst  Tresh       Raw    Health\n"),
+                      std::string::npos);
+            EXPECT_NE(r.out.find("Extended self-test routine recommended polling time (in minutes): "), std::string::npos);
+        }
+    }
+    CliRun maxtor = smart({"smart"}, {"--sim=real:" + realDrive("Maxtor_96147H8--BAC51KJ0--2"), "--api", "0"});
+    EXPECT_NE(maxtor.out.find("\n  1 OTF Errors "), std::string::npos) << "names of the drive's family";
+    EXPECT_NE(maxtor.err.find("SMART status = BAD"), std::string::npos) << "level 4 on standard error";
+}
+
+TEST(CliSmart, JsonForScripts) {
+    CliSmartRun smart;
+    CliRun r = smart({"smart", "--json"}, {"--api", "0"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("{\"model\":\"Hitachi HDS721050CLA362\",\"serial\":\"JP1570FR1ZWP7K\",\"status\":\"GOOD\","
+                          "\"temperature\":36,\"attributes\":[",
+                          0),
+              0u)
+        << r.out;
+    EXPECT_NE(r.out.find("{\"id\":194,\"name\":\"HDA Temperature\",\"value\":"), std::string::npos);
+    EXPECT_NE(r.out.find("\"rawText\":\"36\xC2\xB0" "C/96\xC2\xB0" "F\",\"health\":\"y\"}"), std::string::npos);
+    EXPECT_NE(r.out.find("\"selfTestMeter\":0}"), std::string::npos);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << "one object, one line";
+}
+
+TEST(CliSmart, OpenBinOfEveryRealBlockAndBadFiles) {
+    CliSmartRun smart;
+    int files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(std::string(KORVANE_TEST_DATA) + "/real-drives")) {
+        const std::string path = e.path().string();
+        if (path.size() < 10 || path.substr(path.size() - 10) != ".smart.bin") continue;
+        ++files;
+        CliRun r = smart({"smart", "--open-bin", path});
+        EXPECT_EQ(r.status, 0) << path << r.err;
+        EXPECT_NE(r.out.find("  ID      Name"), std::string::npos) << path;
+    }
+    EXPECT_EQ(files, 32);
+    smart.dir.write("short.bin", std::string(511, '\x01'));
+    CliRun bad = smart({"smart", "--open-bin", smart.dir.file("short.bin")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("Error! Incorrect length of file"), std::string::npos);
+    EXPECT_EQ(smart({"smart", "--open-bin", smart.dir.path()}).status, 1) << "a directory";
+}
+
+TEST(CliSmart, ATestStartedByOneRunIsSeenDoneByALaterOne) {
+    CliSmartRun smart;
+    const std::vector<std::string> lab = {"--sim-state", smart.dir.file("lab"), "--api", "1"};
+    std::filesystem::create_directory(smart.dir.file("lab"));
+    CliRun begin = smart({"smart", "test", "short"}, lab);
+    EXPECT_EQ(begin.status, 0) << begin.err;
+    CliRun running = smart({"smart"}, lab);
+    EXPECT_NE(running.out.find("Self-test routine in progress !!!: 15"), std::string::npos) << running.out;
+    // Three minutes later (the state file's clock put back): the one-minute test is done.
+    const std::string state = smart.dir.read("lab/lab-state.txt");
+    std::string earlier;
+    std::istringstream lines(state);
+    for (std::string line; std::getline(lines, line);)
+        earlier += (line.rfind("kept=", 0) == 0 ? "kept=" + std::to_string(std::stoull(line.substr(5)) - 180000) : line) + "\n";
+    smart.dir.write("lab/lab-state.txt", earlier);
+    CliRun done = smart({"smart"}, lab);
+    EXPECT_NE(done.out.find("The previous self-test routine completed without error or no self-test has ever been run: 0"),
+              std::string::npos)
+        << done.out;
+
+    CliRun abort = smart({"smart", "abort"}, lab);
+    EXPECT_EQ(abort.status, 0) << abort.err;
+    CliRun off = smart({"smart", "off"}, lab);
+    EXPECT_EQ(off.status, 0) << off.err;
+    EXPECT_NE(smart.dir.read("lab/lab-state.txt").find("smart=0,"), std::string::npos);
+    EXPECT_EQ(smart({"smart"}, lab).status, 0) << "a read switches SMART on first";
+    EXPECT_EQ(smart({"smart", "on"}, lab).status, 0);
+    EXPECT_EQ(smart({"smart", "autosave", "off"}, lab).status, 0);
+    EXPECT_EQ(smart({"smart", "test", "vendor", "3"}, lab).status, 0);
+}
+
+TEST(CliSmart, UsageErrors) {
+    CliSmartRun smart;
+    for (auto usage : std::vector<std::vector<std::string>>{{"smart", "test", "bogus"},
+                                                           {"smart", "test", "vendor"},
+                                                           {"smart", "test", "vendor", "256"},
+                                                           {"smart", "--watch", "0"},
+                                                           {"smart", "--watch", "soon"},
+                                                           {"smart", "autosave", "maybe"},
+                                                           {"smart", "--frob"}})
+        EXPECT_EQ(smart(usage, {"--pio", "secondary"}).status, 2) << usage.back();
+}
+
+TEST(CliSmart, WatchReadsUntilCtrlC) {
+    korvane::testsupport::TempDir dir;
+    const std::string script = "out=" + dir.file("out") + "; '" KORVANE_CLI "' --quiet --ini /nonexistent/krv40.ini --logs " +
+                               dir.path() + " --pio secondary smart --watch 1 >$out 2>&1 & p=$!; " +
+                               "until grep -q 'Off-line data collection' $out; do sleep 0.01; done; " +
+                               "kill -INT $p; wait $p; echo exit=$?; cat $out";
+    const std::string out = korvane::testsupport::runShell(script);
+    EXPECT_NE(out.find("exit=0"), std::string::npos) << out;
+    EXPECT_EQ(out.find("SMART status: GOOD"), out.rfind("SMART status: GOOD")) << "the full list once";
+}
+
+TEST(CliSmart, ChangedRowsAreTheNewOnes) {
+    EXPECT_EQ(changedRows({"a 1", "b 2"}, {"a 1", "b 3", "c 4"}), (std::vector<std::string>{"b 3", "c 4"}));
+    EXPECT_TRUE(changedRows({"a 1"}, {"a 1"}).empty());
 }

@@ -6,7 +6,9 @@
 #include "info/SmartNames.h"
 
 #include <algorithm>
+#include <chrono>
 #include <sstream>
+#include <thread>
 
 namespace korvane::cli {
 
@@ -86,6 +88,17 @@ std::string json(const shell::App& app) {
     return j.str();
 }
 
+// Until the timer's next read or Ctrl-C. The lab's clock moves only when told: it is kept in
+// step with the real one, so the period is the same on the lab as on a drive.
+void waitForRead(CliContext& c, int pressed, uint32_t reads) {
+    auto& app = c.app;
+    while (interruptsReceived() == pressed && app.smartReader.readsDone() == reads) {
+        c.ui.processEvents();
+        if (c.lab) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        app.env.clock.sleepMs(10);
+    }
+}
+
 // The SMART timer at S seconds: the first read in full, then only what changed, until Ctrl-C.
 int watch(CliContext& c, int seconds) {
     auto& app = c.app;
@@ -103,7 +116,7 @@ int watch(CliContext& c, int seconds) {
     timer.SmTimerChk.setChecked(true, Origin::User);
     uint32_t reads = app.smartReader.readsDone();
     while (true) {
-        c.ui.runUntil([&] { return interruptsReceived() != pressed || app.smartReader.readsDone() != reads; });
+        waitForRead(c, pressed, reads);
         if (interruptsReceived() != pressed) break;
         reads = app.smartReader.readsDone();
         app.eventLog.flush();
