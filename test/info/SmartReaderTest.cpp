@@ -220,6 +220,31 @@ TEST_F(GetSmart, TheStatusRequestReadsTheRegisters) {
     EXPECT_EQ(app.smartReader.smartReturnStatus(), -1);
 }
 
+TEST(GetSmartRoutes, TheStatusComesBackByEveryRoute) {
+    struct Route {
+        const char* device;
+        uint16_t base; // the lab drive behind it
+    };
+    for (const Route& r : {Route{"", 0x170}, Route{"0", 0x1F0}, Route{"5", 0}}) {
+        SCOPED_TRACE(*r.device ? r.device : "PIO");
+        SmartLab lab;
+        if (*r.device) lab.useApi(r.device);
+        else lab.usePio();
+        sim::AtaDevice& drive = r.base ? lab.t.drive(r.base) : *lab.t.lab->disks()[5].device;
+        drive.answerSmartStatus(0xF4, 0x2C);
+        lab.getSmart();
+        EXPECT_EQ(lab.status(), "BAD!");
+        EXPECT_EQ(lab.app.smartReader.lastStatus(), 0);
+    }
+    // A bridge that drops SMART: no data.
+    SmartLab lab;
+    lab.t.lab->disks()[5].dropsSmart = true;
+    lab.useApi("5");
+    lab.getSmart();
+    EXPECT_EQ(lab.t.lastMessage(), "Get S.M.A.R.T. command... Error reading S.M.A.R.T!");
+    EXPECT_EQ(lab.status(), "UNCN");
+}
+
 TEST_F(GetSmart, RefusedCommandsAndMissingAttributes) {
     usePio();
     auto& drive = t.drive(0x170);

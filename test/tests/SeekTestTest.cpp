@@ -153,6 +153,20 @@ TEST_F(Seek, TheTemperatureIsReadAtTheStartAndEvery4001Accesses) {
     EXPECT_FALSE(g.TermoCtrlBox.enabled());
 }
 
+TEST_F(Seek, TheThermalControlReadsTheDrivesSmart) {
+    usePio();
+    fujitsu().smart().setTemperature(44);
+    seek(0, 4001);
+    EXPECT_TRUE(logged("HDA temperature = 44 \xC2\xB0" "C"));
+    EXPECT_EQ(g.SeekTmprtLed.caption(), "44 \xC2\xB0" "C");
+    // The drive stops answering SMART reads: the next start runs without the control.
+    fujitsu().rejectSmart(0xD0);
+    seek(0, 10);
+    EXPECT_TRUE(logged("SMART: HDA temperature sensor not detected!"));
+    EXPECT_FALSE(g.TermoCtrlBox.enabled());
+    EXPECT_EQ(g.SeekTmprtLed.caption(), "n/a");
+}
+
 TEST_F(Seek, AScanStartEndsTheSeekTestAndASeekStartEndsTheScan) {
     usePio();
     app.seek.maxAccesses = 0;
