@@ -107,6 +107,28 @@ TEST_F(Gui, F2ShowsStandardAndReadsThePassport) {
     EXPECT_EQ(window().findChild<QLabel*>("HdPanel.0")->text().toStdString(), "FUJITSU MPG3204AT E");
 }
 
+TEST_F(Gui, F9ReadsSmartIntoTheColouredListAndTheTestPanelFollowsItsHeight) {
+    QTest::keyClick(&window(), Qt::Key_F9);
+    EXPECT_EQ(window().pages()->currentIndex(), 1);
+    auto* list = find<qt::ListViewWidget>("SmartList");
+    ASSERT_TRUE(waitFor([&] { return list->model()->rowCount() > 5; }));
+    auto row = [&](const std::string& id) {
+        for (int r = 0; r < list->model()->rowCount(); ++r)
+            if (list->model()->index(r, 1).data().toString().toStdString() == id) return r;
+        return -1;
+    };
+    const int temperature = row("194");
+    ASSERT_GE(temperature, 0);
+    EXPECT_EQ(list->model()->index(temperature, 2).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 255));
+    EXPECT_EQ(list->model()->index(temperature, 6).data().toString().toStdString(), "35\xC2\xB0" "C/95\xC2\xB0" "F");
+    EXPECT_EQ(find<QLabel>("SmrtStLabel")->text().toStdString(), "GOOD");
+    auto* panel = find<QWidget>("SmartTestPanel");
+    app().form.smart.SmartList.doubleClick();
+    ASSERT_TRUE(waitFor([&] { return panel->height() == 0; }));
+    app().form.smart.SmartList.doubleClick();
+    ASSERT_TRUE(waitFor([&] { return panel->height() == 110; }));
+}
+
 TEST_F(Gui, F3ResetsOnlyInPio) {
     size_t before = commandsAt(0x170);
     QTest::mouseClick(find<QRadioButton>("APIRg.0"), Qt::LeftButton);

@@ -104,6 +104,7 @@ bool GuiProgram::writeScreenshots(const std::string& dir) {
     window_->show();
     QApplication::processEvents();
     app_->windowActions.functionKey(2);
+    app_->windowActions.functionKey(9); // the SMART page with a read list
     QApplication::processEvents();
     bool ok = true;
     for (int i = 0; i < 5; ++i)
