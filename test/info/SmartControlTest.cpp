@@ -140,3 +140,28 @@ TEST_F(SmartTests, ApiRoutesAndTheScsiDrive) {
     scsi.page.test.RzBitBtn13.click();
     EXPECT_EQ(scsi.markOf("Non-ATA device unsupport SMART test's"), "4");
 }
+
+TEST_F(SmartTests, TheIbmSwitchBracketsTheReadsOfItsFamilies) {
+    // The primary master is a Hitachi (family 2), which has the vendor switch.
+    t.startPio(0x1F0, 0x3F6);
+    app.form.commands.PasspBtn.click();
+    ASSERT_TRUE(page.monitor.IBMSmartChk.enabled());
+    getSmart();
+    std::vector<std::pair<uint8_t, uint8_t>> switches;
+    for (const auto& tf : t.drive(0x1F0).commandsReceived())
+        if (tf.command == 0xB0 && (tf.features == 0xF8 || tf.features == 0xD0)) switches.emplace_back(tf.features, tf.count);
+    ASSERT_GE(switches.size(), 3u);
+    EXPECT_EQ(switches[switches.size() - 3], (std::pair<uint8_t, uint8_t>{0xF8, 0xF6})) << "on before the data";
+    EXPECT_EQ(switches[switches.size() - 2].first, 0xD0);
+    EXPECT_EQ(switches.back(), (std::pair<uint8_t, uint8_t>{0xF8, 0x00})) << "off after it";
+
+    // Unchecked, or on a drive of another family, the switch is left alone.
+    page.monitor.IBMSmartChk.setChecked(false, form::Origin::User);
+    const size_t before = t.drive(0x1F0).commandsReceived().size();
+    getSmart();
+    const auto& all = t.drive(0x1F0).commandsReceived();
+    EXPECT_TRUE(std::none_of(all.begin() + long(before), all.end(), [](auto& tf) { return tf.features == 0xF8; }));
+    usePio();
+    app.form.commands.PasspBtn.click();
+    EXPECT_FALSE(page.monitor.IBMSmartChk.enabled());
+}
