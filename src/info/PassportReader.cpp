@@ -381,12 +381,15 @@ void PassportReader::decodeAta(const IdentifyBlock& id, bool live) {
     hpa_.NativeSize = int64_t(maxLba);
     hpa_.HpaStep = hpa_.NativeSize / 400;
 
-    report_.addAtaRows(id, maxLba, s.bytesPerSector, s.sectorsPerMiB, c_.log);
-    if (extendedPassport && live) {
-        if (extendedRealSize) extendedRealSize();
-        if (extendedPowerStatus) extendedPowerStatus();
-        if (s.accessMode == AccessMode::Pio && extendedInterface) extendedInterface();
+    const bool extended = extendedPassport && live;
+    if (extended) {
+        report_.afterDiskSize = extendedRealSize;
+        report_.beforeSecurity = extendedPowerStatus;
     }
+    report_.addAtaRows(id, maxLba, s.bytesPerSector, s.sectorsPerMiB, c_.log);
+    report_.afterDiskSize = nullptr;
+    report_.beforeSecurity = nullptr;
+    if (extended && s.accessMode == AccessMode::Pio && extendedInterface) extendedInterface();
 }
 
 void PassportReader::decodeScsi() {

@@ -86,9 +86,11 @@ void PassportReport::addAtaRows(const platform::IdentifyBlock& id, uint64_t maxL
     std::string support;
     if (p_.LbaSupported) {
         addRow("Disk size:", std::to_string(maxLba) + " LBAs", formatSize(bytesPerSector, maxLba));
+        if (afterDiskSize) afterDiskSize();
         support = "LBA";
     } else {
         addRow("Disk size:", "LBA not supported");
+        if (afterDiskSize) afterDiskSize();
         support = "CHS";
     }
     uint64_t c = uint64_t(id.word(1)) * id.word(3) * id.word(6);
@@ -149,6 +151,7 @@ void PassportReport::addAtaRows(const platform::IdentifyBlock& id, uint64_t maxL
         if (p_.EraseMinutes % 60 > 0) erase += std::to_string(p_.EraseMinutes % 60) + " minutes";
         addRow("Erase:", erase);
     }
+    if (beforeSecurity) beforeSecurity();
     addSecurityRow(id, log);
     addInterfaceRow(id);
     addRow("Sector:", "Logic " + std::to_string(bytesPerSector) + " bytes",

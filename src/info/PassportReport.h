@@ -40,6 +40,9 @@ public:
     void onMenuPopup();
     void toggleWidth();
     void toggleBigSmall();
+    // Rows others add inside an ATA report: after "Disk size:", and after the place of "Erase:"
+    // (before "Security:"). Run only while set.
+    std::function<void()> afterDiskSize, beforeSecurity;
     // The PCI scan's handling of a double click on its result in the same list.
     std::function<void()> onPciDoubleClick;
 

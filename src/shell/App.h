@@ -17,6 +17,7 @@
 #include "form/UiThread.h"
 #include "info/DrivePassport.h"
 #include "info/PassportReader.h"
+#include "info/ExtendedPassport.h"
 #include "info/PassportReport.h"
 #include "info/SmartControl.h"
 #include "info/SmartReader.h"
@@ -98,6 +99,8 @@ public:
     info::PassportReport passportReport;
     info::PassportSubscribers passportSubscribers;
     info::PassportReader passportReader;
+    info::ExtendedPassport extendedPassport{info::ExtendedPassportContext{
+        form, session, pio, commands, passportReader, passportReport, passport, hpa, logger()}};
     info::SmartReader smartReader{info::SmartContext{form, session, pio, commands, api, passportReader, passport,
                                                      env.ui, env.clock, env.dialogs, env.clipboard, logger(),
                                                      [this] { return eventLog.logDirectory(); },

@@ -233,6 +233,8 @@ void AtaDevice::cmdReadBuffer() {
 void AtaDevice::cmdWriteBuffer() {
     beginDataOut(buffer_.size(), [this] {
         std::copy(data_.begin(), data_.begin() + long(buffer_.size()), buffer_.begin());
+        if (faults.bufferFlipWord >= 0 && size_t(faults.bufferFlipWord) * 2 < buffer_.size())
+            buffer_[size_t(faults.bufferFlipWord) * 2] ^= 0x01;
         complete();
     });
 }

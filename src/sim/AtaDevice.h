@@ -30,6 +30,7 @@ struct DeviceFaults {
     int64_t disappearAfterWords = -1; // the drive leaves the bus after this many data words
     int abortCommand = -1;            // this command code always ends with ABRT (a feature the drive lacks)
     int64_t corruptWriteLba = -1;     // a write to this sector stores it with one bit flipped
+    int bufferFlipWord = -1;          // the sector buffer keeps this word (0-255) with its lowest bit flipped
 };
 
 // A simulated ATA device: the task-file registers, a command table, and one path that owns the

@@ -145,17 +145,17 @@ namespace {
 
 int runPassport(CliContext& c) {
     auto& app = c.app;
-    if (hasFlag(c, "--ext")) {
-        c.err << "korvane-cli: passport --ext is not available yet in this build\n";
-        return 1;
-    }
+    const bool ext = hasFlag(c, "--ext");
+    if (ext && (app.session.accessMode != access::AccessMode::Pio || flagValue(c, "--open-bin")))
+        return fail(c, "passport --ext reads a drive in PIO mode (--pio CHANNEL)"), 2;
     bool ok;
     if (auto file = flagValue(c, "--open-bin")) {
         ok = app.passportReader.buildPassport(true, *file) >= 0;
     } else {
         if (app.session.accessMode == access::AccessMode::Pio && !preparePio(c)) return 1;
         if (hasFlag(c, "--reset")) app.form.standard.passport.PspplusRstChk.setChecked(true);
-        app.form.commands.PasspBtn.click();
+        if (ext) app.form.standard.passport.PASSBtnExt.click();
+        else app.form.commands.PasspBtn.click();
         ok = app.form.HdPanel.pane(0) != "Passport error!";
     }
     app.eventLog.flush();
