@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/PowerControl.h"
 #include "platform/host/HostDiskDevices.h"
+#include "platform/host/HostPciConfigFiles.h"
 #include "platform/host/HostPortIo.h"
 #include "platform/host/HostPowerControl.h"
 #include "platform/sim/SimDiskDevices.h"
@@ -38,6 +39,12 @@ struct Machine {
     }
     platform::RecordedPowerControl labPower;
     platform::HostPowerControl hostPower;
+    // The lab's bus answers on its ports; this computer's is also readable through sysfs.
+    platform::PciConfigFiles& pciFiles() {
+        return simDisks ? static_cast<platform::PciConfigFiles&>(labPci) : hostPci;
+    }
+    platform::NoPciConfigFiles labPci;
+    platform::HostPciConfigFiles hostPci;
 };
 
 } // namespace korvane::app

@@ -258,9 +258,12 @@ std::string PassportReport::copyAllText() const {
             if (value.size() >= 27 && !psp.cell(r, 3).empty() && value.back() != ' ') value += ' ';
             text += padLeft(psp.cell(r, 1), 10) + " " + value + padRight(psp.cell(r, 3), 9);
         }
-        else
-            text += padRight(psp.cell(r, 1), 8) + " " + padRight(psp.cell(r, 2), 14) + padRight(psp.cell(r, 3), 8) +
-                    " " + padRight(psp.cell(r, 4), 6) + " " + padRight(psp.cell(r, 5), 6);
+        else {
+            // A name as wide as its column or wider keeps one blank before the next column.
+            const std::string& name = psp.cell(r, 2);
+            text += padRight(psp.cell(r, 1), 8) + " " + (name.size() >= 14 ? name + " " : padRight(name, 14)) +
+                    padRight(psp.cell(r, 3), 8) + " " + padRight(psp.cell(r, 4), 6) + " " + padRight(psp.cell(r, 5), 6);
+        }
         text += "\n";
     }
     return text;

@@ -28,6 +28,7 @@
 #include "platform/Clock.h"
 #include "platform/DiskDevices.h"
 #include "platform/PortIo.h"
+#include "platform/PciConfigFiles.h"
 #include "platform/PowerControl.h"
 #include "platform/SystemFacts.h"
 #include "shell/AppPaths.h"
@@ -36,6 +37,7 @@
 #include "shell/StartUp.h"
 #include "shell/StartupState.h"
 #include "shell/WindowActions.h"
+#include "analysis/PciScan.h"
 #include "tests/AcousticControl.h"
 #include "tests/ScanControl.h"
 #include "tests/ScanExports.h"
@@ -57,6 +59,7 @@ struct AppEnvironment {
     platform::PortIo& ports;
     platform::DiskDevices& disks;
     platform::PowerControl& power;
+    platform::PciConfigFiles& pciFiles;
     AppPaths paths;
 };
 
@@ -101,6 +104,9 @@ public:
     info::PassportReader passportReader;
     info::ExtendedPassport extendedPassport{info::ExtendedPassportContext{
         form, session, pio, commands, passportReader, passportReport, passport, hpa, logger()}};
+    analysis::PciScan pciScan{analysis::PciScanContext{
+        form, session, pio, commands, passportReport, env.pciFiles, env.ui, logger(),
+        [this] { return session.primaryChannelAllowed && selection.enablePrimaryMaster; }}};
     info::SmartReader smartReader{info::SmartContext{form, session, pio, commands, api, passportReader, passport,
                                                      env.ui, env.clock, env.dialogs, env.clipboard, logger(),
                                                      [this] { return eventLog.logDirectory(); },

@@ -20,6 +20,7 @@ uint32_t PciBus::readData() const {
     if (!(address_ & 0x80000000u)) return 0xFFFFFFFFu;
     uint8_t bus = uint8_t(address_ >> 16), device = uint8_t((address_ >> 11) & 0x1F),
             function = uint8_t((address_ >> 8) & 0x07), reg = uint8_t(address_ & 0xFC);
+    probed_.insert({bus, device, function});
     auto it = functions_.find({bus, device, function});
     if (it == functions_.end()) return 0xFFFFFFFFu;
     return it->second.get32(reg);

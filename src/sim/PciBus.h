@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <tuple>
 
@@ -40,10 +41,14 @@ public:
     uint32_t address() const { return address_; }
     uint32_t readData() const;
     size_t size() const { return functions_.size(); }
+    using Address = std::tuple<uint8_t, uint8_t, uint8_t>; // bus, device, function
+    // The functions whose registers were read, present or not.
+    const std::set<Address>& probed() const { return probed_; }
 
 private:
     std::map<std::tuple<uint8_t, uint8_t, uint8_t>, PciFunction> functions_;
     uint32_t address_ = 0;
+    mutable std::set<Address> probed_;
 };
 
 } // namespace korvane::sim

@@ -27,7 +27,7 @@ struct Ext : ::testing::Test {
         p.hpa = hpa;
         p.lba48 = false;
         auto drive = t.lab->addDrive(p);
-        t.lab->addChannel("custom", 0x1E8, 0x3EE).attach(0, drive);
+        t.lab->addChannel("ext-test", 0x1E8, 0x3EE).attach(0, drive);
         t.startPio(0x1E8, 0x3EE);
         return *drive;
     }
@@ -118,7 +118,7 @@ TEST_F(Ext, NoRealSizeRowWithoutAnAreaOrWithoutTheFeature) {
     p.hpa = false;
     p.lba48 = false;
     auto drive = other.lab->addDrive(p);
-    other.lab->addChannel("custom", 0x1E8, 0x3EE).attach(0, drive);
+    other.lab->addChannel("ext-test", 0x1E8, 0x3EE).attach(0, drive);
     other.startPio(0x1E8, 0x3EE);
     other.app->form.standard.passport.PASSBtnExt.click();
     EXPECT_EQ(sent(*drive, 0xF8), 0u) << "no READ NATIVE MAX without the feature set";

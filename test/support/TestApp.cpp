@@ -40,7 +40,7 @@ TestApp::TestApp(const std::string& labProfile) {
     ports = std::make_unique<platform::SimPortIo>(*lab);
     disks = std::make_unique<platform::SimDiskDevices>(*lab);
     app = std::make_unique<shell::App>(shell::AppEnvironment{clock, facts, ui, dialogs, clipboard, *ports, *disks,
-                                                             power, shell::AppPaths::resolve(facts)});
+                                                             power, pciFiles, shell::AppPaths::resolve(facts)});
 }
 
 void TestApp::usePio(uint16_t base, uint16_t alt, bool slave) {

@@ -34,6 +34,16 @@ private:
     std::string path_;
 };
 
+// The machine's PCI configuration files: none, unless a test points them at its own.
+struct ForwardedPciFiles final : platform::PciConfigFiles {
+    platform::NoPciConfigFiles none;
+    platform::PciConfigFiles* target = &none;
+    bool available() override { return target->available(); }
+    uint32_t read(uint8_t b, uint8_t d, uint8_t f, uint8_t r) override { return target->read(b, d, f, r); }
+    std::string vendorName(uint16_t v) override { return target->vendorName(v); }
+    std::string deviceName(uint16_t v, uint16_t d) override { return target->deviceName(v, d); }
+};
+
 // An App over a virtual clock, scripted facts and dialogs, a memory clipboard and the headless
 // UI thread, with its program directory in a temporary folder.
 struct TestApp {
@@ -54,6 +64,7 @@ struct TestApp {
     std::unique_ptr<platform::SimPortIo> ports;
     std::unique_ptr<platform::SimDiskDevices> disks;
     platform::RecordedPowerControl power;
+    ForwardedPciFiles pciFiles;
     std::unique_ptr<shell::App> app;
 
     // PIO on a lab channel, as device selection would set it (ports, status port, device bit).

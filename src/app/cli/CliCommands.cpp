@@ -2,6 +2,7 @@
 
 #include "access/SizeParse.h"
 #include "app/cli/CliDialogs.h"
+#include "app/cli/CliInterrupts.h"
 #include "app/cli/CliScan.h"
 #include "app/cli/CliSeek.h"
 #include "app/cli/CliSmart.h"
@@ -196,6 +197,22 @@ int runDemo(CliContext& c) {
     return 0;
 }
 
+// "PCI Scan" with its two boxes; the list as its "Copy ALL" text. The system's view of the bus
+// serves when the configuration ports are not available, so it needs no drive and no rights.
+int runPci(CliContext& c) {
+    auto& app = c.app;
+    auto& pci = app.form.standard.pci;
+    pci.PCIAllDevChk.setChecked(hasFlag(c, "--all"), Origin::User);
+    pci.MFDevChk.setChecked(hasFlag(c, "--mf"), Origin::User);
+    InterruptsAsBreak breakOnInterrupt;
+    app.commands.clearBreak();
+    pci.PCIScanBtn.click();
+    app.eventLog.flush();
+    if (!analysis::PciScan::showsPciResult(app.form.standard.passport.Psp)) return 1;
+    c.out << app.passportReport.copyAllText();
+    return 0;
+}
+
 int runStatus(CliContext& c) {
     if (!preparePio(c)) return 1;
     auto& pio = c.app.pio;
@@ -383,6 +400,7 @@ const std::map<std::string, Command>& commandTable() {
     static const std::map<std::string, Command> commands = {
         {"clock", {runClock, false, {}}},
         {"lab", {runLab, false, {}}},
+        {"pci", {runPci, false, {{"--all", "--mf"}, {}}}},
         {"reset", {runReset, true, {}}},
         {"status", {runStatus, true, {}}},
         {"passport", {runPassport, true, {{"--reset", "--ext"}, {"--open-bin"}}}},

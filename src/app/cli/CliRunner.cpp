@@ -103,7 +103,7 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     form::MemoryClipboard clipboard;
     app::Machine machine(lab.get(), o.devices);
     shell::App app(shell::AppEnvironment{clock, facts, ui, dialogs, clipboard, machine.ports(), machine.disks(),
-                                         machine.power(), pathsFor(o, facts)});
+                                         machine.power(), machine.pciFiles(), pathsFor(o, facts)});
     app.eventLog.onLineFinal = [&](const std::string& line, const std::string& mark) {
         // Line by line, so a script or a terminal follows a long command as it goes.
         if (!o.quiet) out << cliLogLine(line, mark) << "\n" << std::flush;

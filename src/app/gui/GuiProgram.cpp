@@ -80,7 +80,7 @@ GuiProgram::GuiProgram(const GuiOptions& o) {
     if (o.iniFile) paths.iniPath = *o.iniFile;
     app_ = std::make_unique<shell::App>(shell::AppEnvironment{clock_, facts, ui_, dialogs_, clipboard_,
                                                               machine_->ports(), machine_->disks(), machine_->power(),
-                                                              paths});
+                                                              machine_->pciFiles(), paths});
     app_->scanExports.pictures = &pictures_;
     window_ = std::make_unique<qt::MainWindow>(*app_);
     dialogs_.setParent(window_.get());
