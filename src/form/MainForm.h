@@ -380,8 +380,8 @@ struct RpmGroup {
 struct PartitionGroup {
     Group PartBox{"PartBox", " Partition viewer "};
     ListView PartList{"PartList",
-                      {{"N", 25}, {"Boot", 35}, {"    System", 110}, {"Start LBA  ", 80}, {"End LBA   ", 80},
-                       {"Size     ", 70}, {"Name", 90}}};
+                      {{"", 0}, {"N", 25}, {"Boot", 35}, {"    System", 110}, {"Start LBA  ", 80, Align::Right},
+                       {"End LBA   ", 80, Align::Right}, {"Size     ", 70, Align::Right}, {"Name", 90, Align::Centre}}};
     Button PartBtn{"PartBtn", "First get passport!"};
     CheckBox PartAnalPassChk{"PartAnalPassChk", "Analize passport", true};
     CheckBox PartGetNameChk{"PartGetNameChk", "get name", true};

@@ -35,7 +35,11 @@ public:
         setVisible(false);
         if (onClose) onClose();
     }
-    Handler onShow, onClose;
+    // The window lost the focus to another one.
+    void deactivate() {
+        if (onDeactivate) onDeactivate();
+    }
+    Handler onShow, onClose, onDeactivate;
 
 private:
     int left_ = 0, top_ = 0;

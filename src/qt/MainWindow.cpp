@@ -167,6 +167,8 @@ void MainWindow::bindWindow(form::Window& model, QWidget* window) {
 
 bool MainWindow::eventFilter(QObject* o, QEvent* e) {
     if (e->type() == QEvent::ToolTip && !app_.form.header.HintsChk.checked()) return true;
+    if (e->type() == QEvent::WindowDeactivate && o->objectName() == qs(app_.form.viewBuffer.name()))
+        app_.form.viewBuffer.deactivate();
     if (e->type() == QEvent::Close) {
         // A small window closed by its frame: the model hears of it.
         for (QWidget* w : smallWindows_)

@@ -32,11 +32,14 @@
 #include "platform/PowerControl.h"
 #include "platform/SystemFacts.h"
 #include "shell/AppPaths.h"
+#include "shell/BufferView.h"
 #include "shell/EventLog.h"
+#include "shell/SectorView.h"
 #include "shell/Settings.h"
 #include "shell/StartUp.h"
 #include "shell/StartupState.h"
 #include "shell/WindowActions.h"
+#include "analysis/PartitionAnalyser.h"
 #include "analysis/PciScan.h"
 #include "tests/AcousticControl.h"
 #include "tests/ScanControl.h"
@@ -107,6 +110,17 @@ public:
     analysis::PciScan pciScan{analysis::PciScanContext{
         form, session, pio, commands, passportReport, env.pciFiles, env.ui, logger(),
         [this] { return session.primaryChannelAllowed && selection.enablePrimaryMaster; }}};
+    analysis::PartitionAnalyser partitionAnalyser{analysis::PartitionAnalyserContext{
+        form.advanced.partitions, form.advanced.sector, session, pio, commands, passportReader, passport,
+        env.clipboard, logger(), [this] { return eventLog.logDirectory(); },
+        [this] { return eventLog.logWriteEnabled(); }}};
+    SectorView sectorView{SectorViewContext{
+        form.advanced.sector, form.advanced.partitions, session, commands, env.dialogs, logger(),
+        [this] { return form.setup.presets.NonDestrChk.checked(); },
+        [this] { return session.accessMode == access::AccessMode::Api &&
+                        (session.apiDeviceNumber == 0 || (session.apiDeviceNumber != 255 &&
+                                                           env.disks.inUseBySystem(session.apiDeviceNumber))); }}};
+    BufferView bufferView{form, session};
     info::SmartReader smartReader{info::SmartContext{form, session, pio, commands, api, passportReader, passport,
                                                      env.ui, env.clock, env.dialogs, env.clipboard, logger(),
                                                      [this] { return eventLog.logDirectory(); },

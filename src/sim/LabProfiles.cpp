@@ -371,6 +371,83 @@ void writeDemoPartitions(AtaDevice& drive) {
 
 namespace {
 
+uint32_t crc32(const uint8_t* data, size_t n) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < n; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void put64(uint8_t* p, uint64_t v) {
+    for (int i = 0; i < 8; ++i) p[i] = uint8_t(v >> (8 * i));
+}
+
+// A GUID in its on-disk form: the first three fields little-endian, the rest as written.
+void putGuid(uint8_t* p, const char* text) {
+    unsigned a, b, c, d[8];
+    std::sscanf(text, "%8x-%4x-%4x-%2x%2x-%2x%2x%2x%2x%2x%2x", &a, &b, &c, &d[0], &d[1], &d[2], &d[3], &d[4], &d[5],
+                &d[6], &d[7]);
+    put32(p, a);
+    p[4] = uint8_t(b);
+    p[5] = uint8_t(b >> 8);
+    p[6] = uint8_t(c);
+    p[7] = uint8_t(c >> 8);
+    for (int i = 0; i < 8; ++i) p[8 + i] = uint8_t(d[i]);
+}
+
+void gptHeader(uint8_t* h, uint64_t self, uint64_t other, uint64_t entriesLba, uint64_t last, uint32_t entriesCrc) {
+    std::memset(h, 0, 512);
+    std::memcpy(h, "EFI PART", 8);
+    put32(h + 8, 0x00010000);
+    put32(h + 12, 92);
+    put64(h + 24, self);
+    put64(h + 32, other);
+    put64(h + 40, 34);
+    put64(h + 48, last - 33);
+    putGuid(h + 56, "6B1E5C2A-0D3F-4A7E-9C21-4B4F52564E45");
+    put64(h + 72, entriesLba);
+    put32(h + 80, 128);
+    put32(h + 84, 128);
+    put32(h + 88, entriesCrc);
+    put32(h + 16, crc32(h, 92));
+}
+
+} // namespace
+
+void writeDemoGpt(AtaDevice& drive) {
+    const uint64_t last = drive.currentMax() - 1;
+    uint8_t mbr[512] = {};
+    partitionEntry(mbr, 0, 0x00, 0xEE, 1, uint32_t(std::min<uint64_t>(last, 0xFFFFFFFFu)));
+    signature(mbr);
+    drive.store().preload(0, mbr, 1);
+    // 128 entries of 128 bytes: an EFI system partition and a Linux data partition.
+    std::vector<uint8_t> entries(128 * 128, 0);
+    auto entry = [&](int i, const char* type, uint64_t first, uint64_t end, const char* name) {
+        uint8_t* e = &entries[size_t(i) * 128];
+        putGuid(e, type);
+        putGuid(e + 16, i == 0 ? "A1B2C3D4-0001-4000-8000-00000000E5F1" : "A1B2C3D4-0002-4000-8000-00000000DA7A");
+        put64(e + 32, first);
+        put64(e + 40, end);
+        for (size_t k = 0; name[k] && k < 36; ++k) e[56 + 2 * k] = uint8_t(name[k]);
+    };
+    entry(0, "C12A7328-F81F-11D2-BA4B-00A0C93EC93B", 2048, 206847, "EFI system partition");
+    entry(1, "0FC63DAF-8483-4772-8E79-3D69D8477DE4", 206848, last - 34, "data");
+    const uint32_t entriesCrc = crc32(entries.data(), entries.size());
+    uint8_t s[512];
+    fat32BootSector(s, 204800, "EFI");
+    drive.store().preload(2048, s, 1);
+    drive.store().preload(2, entries.data(), 32);
+    drive.store().preload(last - 32, entries.data(), 32);
+    gptHeader(s, 1, last, 2, last, entriesCrc);
+    drive.store().preload(1, s, 1);
+    gptHeader(s, last, 1, last - 32, last, entriesCrc);
+    drive.store().preload(last, s, 1);
+}
+
+namespace {
+
 void addPciFunctions(Lab& lab, uint16_t customBase, uint16_t customAlt) {
     PciBus& pci = lab.pci();
     // Host bridge, a legacy-mode IDE controller, a native-mode SATA controller with its BARs,
@@ -428,6 +505,7 @@ std::unique_ptr<Lab> defaultLab(LabTime& time) {
     auto ssd = lab->addDrive(profiles::sataSsd());
     auto locked = lab->addDrive(profiles::lockedHdd());
     auto usb = lab->addDrive(profiles::usbDisk());
+    writeDemoGpt(*usb);
     auto sas = lab->addDrive(profiles::sasDisk());
     auto flash = lab->addDrive(profiles::flashStick());
     auto vdisk = lab->addDrive(profiles::virtualDisk());

@@ -32,6 +32,9 @@ std::unique_ptr<Lab> buildLab(const std::string& name, LabTime& time);
 
 // A master boot record with primary, extended and logical partitions and labelled boot sectors.
 void writeDemoPartitions(AtaDevice& drive);
+// A GUID partition table (protective MBR, both headers and entry arrays): an EFI system
+// partition and a Linux data partition.
+void writeDemoGpt(AtaDevice& drive);
 
 // The lab described the way `korvane-cli lab` prints it.
 std::string describeLab(Lab& lab);

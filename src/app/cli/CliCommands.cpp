@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <map>
 
@@ -213,6 +214,21 @@ int runPci(CliContext& c) {
     return 0;
 }
 
+// The partition viewer: "View part data", then the list as its clipboard text.
+int runPartitions(CliContext& c) {
+    auto& app = c.app;
+    if (!prepareDrive(c)) return 1;
+    app.form.commands.PasspBtn.click();
+    auto& g = app.form.advanced.partitions;
+    if (!g.PartBtn.enabled()) return fail(c, "partitions: the drive gives no passport"), 1;
+    InterruptsAsBreak breakOnInterrupt;
+    const uint64_t errors = app.eventLog.errorLines();
+    g.PartBtn.click();
+    app.eventLog.flush();
+    c.out << app.partitionAnalyser.copyText();
+    return g.PartList.rowCount() > 0 && app.eventLog.errorLines() == errors ? 0 : 1;
+}
+
 int runStatus(CliContext& c) {
     if (!preparePio(c)) return 1;
     auto& pio = c.app.pio;
@@ -279,6 +295,70 @@ int runRecall(CliContext& c) {
     if (!prepareDrive(c)) return 1;
     auto bracket = c.app.commands.bracket();
     return c.app.driveControl.recalibrate() ? 0 : 1;
+}
+
+// A sector as the view shows it: 16 bytes a row, the offset, the bytes, their characters.
+std::string hexDump(const uint8_t* bytes, size_t n) {
+    std::string out;
+    char text[8];
+    for (size_t row = 0; row < n; row += 16) {
+        std::snprintf(text, sizeof text, "%04zX:", row);
+        out += text;
+        for (size_t i = row; i < row + 16 && i < n; ++i) {
+            std::snprintf(text, sizeof text, " %02X", bytes[i]);
+            out += text;
+        }
+        out += "  ";
+        for (size_t i = row; i < row + 16 && i < n; ++i) out.push_back(bytes[i] >= 0x20 && bytes[i] < 0x7F ? char(bytes[i]) : '.');
+        out += "\n";
+    }
+    return out;
+}
+
+// sector read N [--out FILE]; sector write N --in FILE (with --yes).
+int runSector(CliContext& c) {
+    auto& app = c.app;
+    const auto& args = c.options.arguments;
+    auto what = word(c, 0, {"read", "write"});
+    if (!what) return 2;
+    if (args.size() < 2 || args[1].rfind("--", 0) == 0) return fail(c, "sector " + *what + " needs a sector number"), 2;
+    const bool write = *what == "write";
+    const auto in = flagValue(c, "--in");
+    if (write && !in) return fail(c, "sector write needs --in FILE (512 bytes)"), 2;
+    std::string content;
+    if (write) {
+        std::ifstream file(*in, std::ios::binary);
+        content.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        if (!file.good() && !file.eof()) return fail(c, "sector write: " + *in + " cannot be read"), 1;
+        if (content.size() != 512) return fail(c, "sector write: " + *in + " holds " + std::to_string(content.size()) +
+                                                      " bytes, not 512"), 1;
+    }
+    if (!prepareDrive(c)) return 1;
+    app.form.commands.PasspBtn.click();
+    auto& g = app.form.advanced.sector;
+    if (!g.HexeditIn.enabled()) return fail(c, "sector: the drive gives no passport"), 1;
+    if (write && !confirmedWrite(c, "the sector")) return 1;
+    const uint64_t errors = app.eventLog.errorLines();
+    g.HexeditIn.setText(args[1], Origin::User);
+    if (app.eventLog.errorLines() != errors) return app.eventLog.flush(), 1;
+    if (write) {
+        for (size_t i = 0; i < 512; ++i) g.HexE.edit(i, uint8_t(content[i]));
+        const bool ok = app.sectorView.saveClick();
+        app.eventLog.flush();
+        c.out << g.Label6.caption() << "\n";
+        return ok ? 0 : 1;
+    }
+    app.eventLog.flush();
+    const bool ok = g.Label6.caption().find(" Err") == std::string::npos;
+    const auto& bytes = g.HexE.data();
+    if (auto out = flagValue(c, "--out")) {
+        std::ofstream file(*out, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        if (!file) return fail(c, "sector read: " + *out + " cannot be written"), 1;
+    } else {
+        c.out << g.Label6.caption() << "\n" << hexDump(bytes.data(), bytes.size());
+    }
+    return ok ? 0 : 1;
 }
 
 int runCache(CliContext& c) {
@@ -401,6 +481,8 @@ const std::map<std::string, Command>& commandTable() {
         {"clock", {runClock, false, {}}},
         {"lab", {runLab, false, {}}},
         {"pci", {runPci, false, {{"--all", "--mf"}, {}}}},
+        {"partitions", {runPartitions, true, {}}},
+        {"sector", {runSector, true, {{"read", "write", "--yes", "--no"}, {"--out", "--in"}, 1}}},
         {"reset", {runReset, true, {}}},
         {"status", {runStatus, true, {}}},
         {"passport", {runPassport, true, {{"--reset", "--ext"}, {"--open-bin"}}}},
