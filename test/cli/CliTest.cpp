@@ -79,9 +79,11 @@ TEST(CliRunner, ExitStatusesAndMessages) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: korvane-cli"), std::string::npos);
 
-    CliRun notYet = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), "partitions"});
-    EXPECT_EQ(notYet.status, 1);
-    EXPECT_NE(notYet.err.find("'partitions' is not available yet"), std::string::npos);
+    // Every command of the table is built now: none says it is missing.
+    for (const char* command : {"pci", "partitions", "smart"}) {
+        CliRun r = run({"--quiet", "--ini", "/nonexistent/krv40.ini", "--logs", logs.path(), command});
+        EXPECT_EQ(r.err.find("is not available yet"), std::string::npos) << command;
+    }
 }
 
 TEST(CliRunner, ClockPrintsTheCalibrationLine) {
