@@ -2,6 +2,7 @@
 
 #include "access/SizeParse.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace korvane::shell {
@@ -23,7 +24,10 @@ std::optional<uint64_t> SectorView::fieldSector() {
     auto& field = c_.group.HexeditIn;
     const uint64_t maxLba = c_.session.maxLba;
     auto parsed = access::parseSizeValue(field.text(), maxLba, c_.session.sectorsPerMiB);
-    if (!parsed || *parsed < 0) {
+    // The size parser reads a text without a digit as 0: here that would be the MBR, which a
+    // typing slip must not reach.
+    const bool digit = std::any_of(field.text().begin(), field.text().end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+    if (!parsed || *parsed < 0 || !digit) {
         c_.log(access::sizeConversionError(field.text()), 0, 4);
         return std::nullopt;
     }
