@@ -774,3 +774,52 @@ TEST(CliSmart, ChangedRowsAreTheNewOnes) {
     EXPECT_EQ(changedRows({"a 1", "b 2"}, {"a 1", "b 3", "c 4"}), (std::vector<std::string>{"b 3", "c 4"}));
     EXPECT_TRUE(changedRows({"a 1"}, {"a 1"}).empty());
 }
+
+TEST(CliAnalysis, PciPartitionsSectorAndTheExtPassport) {
+    CliSmartRun cli;
+    CliRun pci = cli({"pci"});
+    EXPECT_EQ(pci.status, 0) << pci.err;
+    EXPECT_EQ(pci.out.rfind("CMD/SiI  SiI 3114 [SATALink/SATARaid] SATA Int ATA  D400   D802  \n", 0), 0u) << pci.out;
+    CliRun all = cli({"pci", "--all", "--mf"});
+    EXPECT_NE(all.out.find("Realtek  ID 8168*      Network  0000   0002  \n"), std::string::npos) << all.out;
+
+    CliRun parts = cli({"partitions"}, {"--api", "0"});
+    EXPECT_EQ(parts.status, 0) << parts.err;
+    EXPECT_NE(parts.out.find("\n4  Not  FAT-16 New   147011584   151205887"), std::string::npos) << parts.out;
+    CliRun gpt = cli({"partitions"}, {"--api", "5"});
+    EXPECT_NE(gpt.out.find("EFI System        2048      206847"), std::string::npos) << gpt.out;
+    EXPECT_EQ(cli({"partitions"}, {"--pio", "secondary"}).status, 1) << "a drive without partitions";
+
+    CliRun mbr = cli({"sector", "read", "0"}, {"--api", "0"});
+    EXPECT_EQ(mbr.status, 0);
+    EXPECT_EQ(mbr.out.rfind("Sec 0\n0000: 33 C0 8E D0 BC 00 7C FB 50 07 50 1F FC 00 00 00  3.....|.P.P.....\n", 0), 0u)
+        << mbr.out;
+    EXPECT_NE(mbr.out.find("\n01F0:"), std::string::npos);
+    EXPECT_NE(mbr.out.find(" 55 AA  "), std::string::npos);
+    EXPECT_EQ(cli({"sector", "read", "31000"}, {"--pio", "secondary"}).status, 1) << "an unreadable sector";
+
+    // Read to a file, write it to another sector of a kept lab, read it back from there.
+    const std::vector<std::string> lab = {"--sim-state", cli.dir.file("lab"), "--api", "3"};
+    std::filesystem::create_directory(cli.dir.file("lab"));
+    EXPECT_EQ(cli({"sector", "read", "0", "--out", cli.dir.file("s0.bin")}, {"--api", "0"}).status, 0);
+    EXPECT_EQ(cli.dir.read("s0.bin").size(), 512u);
+    CliRun refused = cli({"sector", "write", "7", "--in", cli.dir.file("s0.bin")}, lab);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("add --yes"), std::string::npos);
+    CliRun written = cli({"sector", "write", "7", "--in", cli.dir.file("s0.bin"), "--yes"}, lab);
+    EXPECT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(cli({"sector", "read", "7", "--out", cli.dir.file("s7.bin")}, lab).status, 0);
+    EXPECT_EQ(cli.dir.read("s7.bin"), cli.dir.read("s0.bin"));
+    cli.dir.write("short.bin", "abc");
+    EXPECT_EQ(cli({"sector", "write", "7", "--in", cli.dir.file("short.bin"), "--yes"}, lab).status, 1);
+    EXPECT_EQ(cli({"sector", "write", "zz", "--in", cli.dir.file("s0.bin"), "--yes"}, lab).status, 1)
+        << "no number, no write to the MBR";
+    EXPECT_EQ(cli({"sector", "read"}, lab).status, 2);
+
+    CliRun ext = cli({"passport", "--ext"}, {"--pio", "secondary"});
+    EXPECT_EQ(ext.status, 0) << ext.err;
+    EXPECT_NE(ext.out.find("   Status: Passed"), std::string::npos) << ext.out;
+    EXPECT_NE(ext.out.find("  Spindle: Active"), std::string::npos);
+    EXPECT_NE(ext.out.find(" Int-face: Passed"), std::string::npos);
+    EXPECT_EQ(cli({"passport", "--ext"}, {"--api", "0"}).status, 2) << "PIO only";
+}
