@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 using namespace korvane;
@@ -135,4 +136,28 @@ TEST_F(Scan, TheTimeoutBoxReadsNeverDigitsAndZeroAsOne) {
         EXPECT_EQ(app.scan.timeoutMs, c.ms) << c.text;
         EXPECT_EQ(page.ScanTimeEdit.text(), c.shown);
     }
+}
+
+TEST_F(Scan, TheBufferWindowFollowsAReadScan) {
+    useApi(0);
+    // Every block of the range starts with its number, so whichever one the window catches shows.
+    auto& disk = *t.lab->disks()[0].device;
+    uint8_t marker[512] = {'B', 'L', 'K'};
+    for (uint32_t block = 1; block <= 4000; ++block) {
+        std::memcpy(marker + 3, &block, 4);
+        disk.store().preload(uint64_t(block) * 256, marker, 1);
+    }
+    app.form.MainPage.setActiveIndex(2);
+    auto& w = app.form.viewBuffer;
+    w.show();
+    ASSERT_EQ(w.HexBufSw.itemIndex(), 1) << "API, Copier";
+    page.ScanRWGrp.setItemIndex(1, form::Origin::User);
+    range("256", "1024000");
+    page.ScanStartBtn.click();
+    auto shown = [&] { return w.HexV.data().size() == 512 && std::memcmp(w.HexV.data().data(), "BLK", 3) == 0; };
+    waitFor(shown);
+    EXPECT_TRUE(shown()) << "the window's timer loads what the scan reads";
+    app.form.commands.BreakBtn.click();
+    waitEnd();
+    w.close();
 }
