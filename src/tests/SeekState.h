@@ -23,7 +23,7 @@ struct SeekState {
     // Every access's time since the start, in 0.1 ms steps: the whole run's average.
     std::atomic<uint64_t> totalTenths{0};
     std::string seekAverage = "0.0";
-    int16_t startTemperature = -126;
+    int16_t startTemperature = 0; // 0 until a run reads it
     std::string temperatureText;
     uint32_t thermalCount = 0;
     // The thermal control's mirror of the "t°" box, so the worker never reads a control.

@@ -104,6 +104,9 @@ bool SeekTest::prepare() {
     s_.aamLevel = uint8_t(std::clamp(g_.AAMTrack.position(), 0, 255));
     s_.seekFailure = 0;
     s_.thermalBox = g_.TermoCtrlBox.checked();
+    // Not read is not failed: a drive without SMART, or a run with the box off, gets no thermal
+    // steps (each of which pauses the test for a second).
+    s_.startTemperature = 0;
     if (s_.smartSupported && g_.TermoCtrlBox.checked()) readStartTemperature();
     if (api()) {
         handle_ = c_.api.openDevice(c_.session.apiDeviceNumber, c_.session.apiDriveLetter, false, true);

@@ -153,6 +153,16 @@ TEST_F(Seek, TheTemperatureIsReadAtTheStartAndEvery4001Accesses) {
     EXPECT_FALSE(g.TermoCtrlBox.enabled());
 }
 
+TEST_F(Seek, WithTheThermalControlOffNoThermalStepPausesTheTest) {
+    usePio();
+    int reads = 0;
+    app.seekTest.setTemperatureSource([&] { return ++reads, int16_t(40); });
+    g.TermoCtrlBox.setChecked(false, form::Origin::User);
+    seek(0, 8100);
+    EXPECT_EQ(reads, 0);
+    EXPECT_FALSE(logged("Average seek time = " + app.seek.seekAverage + " ms"));
+}
+
 TEST_F(Seek, TheThermalControlReadsTheDrivesSmart) {
     usePio();
     fujitsu().smart().setTemperature(44);
