@@ -16,7 +16,8 @@ std::string guiUsage() {
            "  --ini FILE        the settings file (default: krv40.ini beside the program)\n"
            "  --sim-state DIR   keep the lab's drives (media and state) in DIR between runs\n"
            "  --screenshot DIR  start up, read the passport, write each page to DIR/page-N.png and, on the lab,\n"
-           "                    the map and graph of a short scan to DIR/scan-map.png and scan-graph.png, exit\n";
+           "                    the map and graph of a short scan to DIR/scan-map.png and scan-graph.png, exit\n"
+           "  --exit-after-start  start up, show the window, let it draw once and exit (for timing)\n";
 }
 
 std::optional<GuiOptions> parseGuiOptions(const std::vector<std::string>& args, std::string& error) {
@@ -45,6 +46,8 @@ std::optional<GuiOptions> parseGuiOptions(const std::vector<std::string>& args, 
             auto v = value("--sim-state");
             if (!v) return std::nullopt;
             o.simStateDir = *v;
+        } else if (a == "--exit-after-start") {
+            o.exitAfterStart = true;
         } else if (a == "--screenshot") {
             auto v = value("--screenshot");
             if (!v) return std::nullopt;
@@ -55,7 +58,8 @@ std::optional<GuiOptions> parseGuiOptions(const std::vector<std::string>& args, 
         }
     }
     auto profiles = sim::labProfiles();
-    bool known = std::any_of(profiles.begin(), profiles.end(), [&](const auto& p) { return p.name == o.simProfile; });
+    bool known = std::any_of(profiles.begin(), profiles.end(), [&](const auto& p) { return p.name == o.simProfile; }) ||
+                 o.simProfile.rfind("real:", 0) == 0;
     if (o.host && o.simStateDir) {
         error = "--sim-state keeps a simulated lab: it does not go with --host or --device";
         return std::nullopt;

@@ -23,6 +23,7 @@ struct GuiOptions {
     std::vector<std::string> devices;
     std::optional<std::string> iniFile;
     std::optional<std::string> screenshotDir;
+    bool exitAfterStart = false;
     std::optional<std::string> simStateDir; // the lab kept in this folder between runs
     bool help = false;
 };

@@ -1,6 +1,7 @@
 #include "app/gui/GuiProgram.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <iostream>
 
@@ -27,5 +28,12 @@ int main(int argc, char** argv) {
         return ok ? 0 : 1;
     }
     program.window().show();
+    if (options->exitAfterStart) {
+        // The window has been shown and the start-up has run: once it has drawn, it is usable.
+        QTimer::singleShot(0, &qapp, [&program] {
+            program.app().startUp.onClose();
+            QApplication::quit();
+        });
+    }
     return QApplication::exec();
 }
