@@ -209,7 +209,8 @@ void StartUp::obtainPortAccess(const platform::OsFacts&) {
             s.accessMode = AccessMode::Api;
             f.header.APIRg.setEnabled(false);
         }
-        c_.clock.sleepMs(100);
+        // No pause after it: the pause let a driver service settle, and port access here is a
+        // grant the kernel gives or refuses at once.
     }
 }
 
