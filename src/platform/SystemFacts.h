@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace korvane::platform {
 
@@ -14,6 +15,8 @@ struct OsFacts {
     bool is64BitWindows = false; // a 32-bit process on 64-bit Windows
     bool isAdmin = false;        // administrator rights (root or raw I/O capability on Linux)
     unsigned processors = 1;
+    // Without administrator rights: what is missing and how to get it, a line each.
+    std::vector<std::string> missingRights;
 };
 
 // Facts about the running system that the logic asks for: locale texts and where the program lives.

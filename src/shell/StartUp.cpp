@@ -158,6 +158,7 @@ bool StartUp::checkPlatform(const platform::OsFacts& os) {
         f.header.APIRg.setEnabled(false);
     } else if (!c_.startup.adminRightsIgnore && !os.isAdmin) {
         c_.eventLog.logEvent("Program disabled. Please, use administrator rights", 0, 4);
+        for (const std::string& line : os.missingRights) c_.eventLog.logEvent(line, 0, 4);
         if (applyPanelTints) applyPanelTints();
         f.header.APIRg.setEnabled(false);
         f.MainPage.setEnabled(false);

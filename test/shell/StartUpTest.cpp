@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/host/HostSystemFacts.h"
+
+#include <unistd.h>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -212,6 +216,39 @@ TEST_F(StartUpFixture, WithoutRightsTheLogEndsWithTheRefusalAndNoDriveIsTouched)
     EXPECT_EQ(commandsOnAllDrives(), 0u);
     EXPECT_FALSE(app.form.commands.GrayPanel.enabled());
     EXPECT_FALSE(app.form.IndTimer.enabled());
+}
+
+TEST_F(StartUpFixture, WithoutRightsTheLogAlsoSaysWhatIsMissingAndHowToGetIt) {
+    t.facts.os = linuxUser(false);
+    t.facts.os.missingRights = {"Linux: PIO mode needs port access", "Linux: start it as root"};
+    start();
+    auto m = t.messages();
+    auto at = std::find(m.begin(), m.end(), kDisabled);
+    ASSERT_NE(at, m.end());
+    ASSERT_GE(m.end() - at, 3);
+    EXPECT_EQ(*(at + 1), "Linux: PIO mode needs port access");
+    EXPECT_EQ(*(at + 2), "Linux: start it as root");
+    EXPECT_EQ(commandsOnAllDrives(), 0u);
+}
+
+TEST(HostRights, ANormalUserIsToldWhatIsMissing) {
+    if (geteuid() != 0) {
+        // Run as a normal user: the lines are this process's own.
+        auto os = korvane::platform::HostSystemFacts().osFacts();
+        EXPECT_FALSE(os.missingRights.empty());
+        return;
+    }
+    // A copy any user can run: the build tree itself may not be open to other users.
+    korvane::testsupport::TempDir dir;
+    const std::string copy = dir.file("korvane-cli");
+    const std::string out = korvane::testsupport::runShell(
+        "(command -v setpriv >/dev/null && cp '" KORVANE_PROGRAM_DIR "korvane-cli' '" + copy + "' && chmod 755 '" +
+        dir.path() + "' '" + copy + "' && setpriv --reuid=65534 --regid=65534 --clear-groups '" + copy +
+        "' --quiet --ini /nonexistent/krv40.ini --logs /nonexistent/ --host devices 2>&1; true)");
+    if (out.empty()) GTEST_SKIP() << "setpriv cannot run the program as another user here";
+    EXPECT_NE(out.find("Program disabled. Please, use administrator rights"), std::string::npos) << out;
+    EXPECT_NE(out.find("CAP_SYS_RAWIO"), std::string::npos) << out;
+    EXPECT_NE(out.find("disk group"), std::string::npos) << out;
 }
 
 TEST_F(StartUpFixture, SavedApiModeStartsLikeASwitchToApi) {

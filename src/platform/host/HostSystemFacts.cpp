@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <locale.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -42,6 +43,31 @@ bool hasRawIo() {
         if (line.rfind("CapEff:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> 17) & 1;
     return false;
 }
+// The user's supplementary groups include "disk", whose members may open the disk devices.
+bool inDiskGroup() {
+    const group* disk = getgrnam("disk");
+    if (!disk) return false;
+    if (getegid() == disk->gr_gid) return true;
+    gid_t groups[256];
+    const int n = getgroups(256, groups);
+    for (int i = 0; i < n; ++i)
+        if (groups[i] == disk->gr_gid) return true;
+    return false;
+}
+
+std::vector<std::string> missingRightsLines() {
+    std::vector<std::string> lines = {
+        "Linux: PIO mode needs port access: run as root, or give the program the CAP_SYS_RAWIO capability",
+        "Linux: the SMART and pass-through requests of API mode need root (CAP_SYS_RAWIO)"};
+    if (inDiskGroup())
+        lines.push_back("Linux: as a member of the disk group this user may read the disk devices");
+    else
+        lines.push_back("Linux: reading the disk devices needs root, or membership of the disk group "
+                        "(sudo usermod -aG disk $USER, then log in again)");
+    lines.push_back("Linux: start it as root: sudo korvane-cli --host ..., or pkexec korvane --host");
+    return lines;
+}
+
 } // namespace
 
 OsFacts HostSystemFacts::osFacts() {
@@ -53,6 +79,7 @@ OsFacts HostSystemFacts::osFacts() {
         std::sscanf(u.release, "%u.%u.%u", &f.major, &f.minor, &f.build);
     }
     f.isAdmin = geteuid() == 0 || hasRawIo();
+    if (!f.isAdmin) f.missingRights = missingRightsLines();
     long n = sysconf(_SC_NPROCESSORS_ONLN);
     f.processors = n > 0 ? unsigned(n) : 1;
     return f;
