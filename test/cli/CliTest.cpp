@@ -757,6 +757,10 @@ TEST(CliSmart, UsageErrors) {
                                                            {"smart", "autosave", "maybe"},
                                                            {"smart", "--frob"}})
         EXPECT_EQ(smart(usage, {"--pio", "secondary"}).status, 2) << usage.back();
+    CliRun missing = smart({"lab"}, {"--sim=real:" + smart.dir.file("none")});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("cannot open " + smart.dir.file("none") + ".identify.bin"), std::string::npos)
+        << missing.err;
 }
 
 TEST(CliSmart, WatchReadsUntilCtrlC) {

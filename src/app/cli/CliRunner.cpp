@@ -14,6 +14,7 @@
 #include "platform/sim/VirtualClock.h"
 #include "shell/App.h"
 #include "sim/LabProfiles.h"
+#include "sim/RealDriveProfile.h"
 #include "sim/LabStateStore.h"
 
 #include <algorithm>
@@ -80,7 +81,11 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (o.machine == CliOptions::Machine::Sim) {
         lab = sim::buildLab(o.simProfile, labClock);
         if (!lab) {
-            err << "korvane-cli: unknown lab profile '" << o.simProfile << "' (korvane-cli lab lists them)\n";
+            std::string why;
+            if (o.simProfile.rfind("real:", 0) == 0 && !sim::realDriveProfile(o.simProfile.substr(5), why))
+                err << "korvane-cli: the lab profile " << o.simProfile << " cannot be built: " << why << "\n";
+            else
+                err << "korvane-cli: unknown lab profile '" << o.simProfile << "' (korvane-cli lab lists them)\n";
             return 2;
         }
     }
