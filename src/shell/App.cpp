@@ -50,6 +50,8 @@ App::App(AppEnvironment e)
     scanControl.seekBreak = [this] { seekTest.breakPressed(); };
     scanExports.folder = [this] { return eventLog.logDirectory(); };
     scanMapView.holdWorker = [this] { gate.pauseWorkers(); };
+    scanNavigation.holdWorker = [this] { gate.pauseWorkers(); };
+    scanNavigation.releaseWorker = [this] { gate.resumeWorkers(); };
     scanMapView.releaseWorker = [this] { gate.resumeWorkers(); };
     startUp.smartPlaceholderRows = [this] { smartReader.placeholderRows(); };
     for (form::Timer* t : form.timers()) env.ui.addTimer(*t);

@@ -61,8 +61,12 @@ void ScanNavigation::showStartTime() {
 
 void ScanNavigation::jump(Arrow a) {
     if (state_.scanStarted) state_.mapNonLinear = true;
-    if (state_.scanPaused) page_.PauseBtn.click(); // the scan goes on from the new place
+    // The position moves while the worker stands between two blocks, so it never steps on from
+    // the old one over the new; a paused scan goes on from the new place afterwards.
+    if (holdWorker) holdWorker();
     move(a);
+    if (releaseWorker) releaseWorker();
+    if (state_.scanPaused) page_.PauseBtn.click();
     if (page_.RstAftJmpChk.checked() && state_.scanStarted) {
         c_.pio.softReset();
         c_.clock.sleepMs(100);

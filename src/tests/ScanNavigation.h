@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include "access/DriveSession.h"
 #include "access/LogFn.h"
 #include "access/PioProtocol.h"
@@ -33,6 +34,8 @@ public:
     using Arrow = form::JumpControl::Arrow;
     // One jump of the arrow's kind, with the pause, mark and reset rules around it.
     void jump(Arrow a);
+    // Hold the scan worker between two blocks, and let it go again (the command bracket).
+    std::function<void()> holdWorker, releaseWorker;
 
     // A press on a direction picture.
     void choose(ScanDirection d);
