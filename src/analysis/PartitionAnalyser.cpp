@@ -2,6 +2,7 @@
 
 #include "access/SizeFormat.h"
 #include "analysis/PartitionTypes.h"
+#include "platform/Crc32.h"
 
 #include <algorithm>
 #include <cstring>
@@ -198,7 +199,7 @@ bool PartitionAnalyser::gptAt(uint64_t lba) {
     uint8_t check[512];
     std::memcpy(check, h, headerSize);
     std::memset(check + 16, 0, 4);
-    if (crc32(check, headerSize) != u32(h + 16)) return c_.log(where + ": bad header CRC", 0, 4), false;
+    if (platform::crc32(check, headerSize) != u32(h + 16)) return c_.log(where + ": bad header CRC", 0, 4), false;
     const uint64_t entriesLba = u64(h + 72);
     const uint32_t count = u32(h + 80), size = u32(h + 84);
     if (size != 128) return c_.log(where + ": entries of " + std::to_string(size) + " bytes, not 128", 0, 4), false;
@@ -215,7 +216,7 @@ bool PartitionAnalyser::gptAt(uint64_t lba) {
             return c_.log(where + ": entry sector " + std::to_string(entriesLba + i) + " cannot be read", 0, 4), false;
         array.insert(array.end(), c_.session.buffers.sectorBuffer2, c_.session.buffers.sectorBuffer2 + 512);
     }
-    if (crc32(array.data(), size_t(count) * size) != u32(h + 88)) return c_.log(where + ": bad entry array CRC", 0, 4), false;
+    if (platform::crc32(array.data(), size_t(count) * size) != u32(h + 88)) return c_.log(where + ": bad entry array CRC", 0, 4), false;
     size_t listed = 0;
     for (uint32_t i = 0; i < count; ++i) {
         const uint8_t* e = &array[size_t(i) * size];

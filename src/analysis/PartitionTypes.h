@@ -12,7 +12,4 @@ std::string guidText(const uint8_t* bytes);
 // The short name of a common GPT type, or the GUID text.
 std::string gptTypeName(const uint8_t* typeGuid);
 
-// The CRC-32 of the GPT headers and entry arrays.
-uint32_t crc32(const uint8_t* data, size_t size);
-
 } // namespace korvane::analysis

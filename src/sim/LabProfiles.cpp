@@ -2,6 +2,8 @@
 
 #include "sim/RealDriveProfile.h"
 
+#include "platform/Crc32.h"
+
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -371,15 +373,6 @@ void writeDemoPartitions(AtaDevice& drive) {
 
 namespace {
 
-uint32_t crc32(const uint8_t* data, size_t n) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < n; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
 void put64(uint8_t* p, uint64_t v) {
     for (int i = 0; i < 8; ++i) p[i] = uint8_t(v >> (8 * i));
 }
@@ -411,7 +404,7 @@ void gptHeader(uint8_t* h, uint64_t self, uint64_t other, uint64_t entriesLba, u
     put32(h + 80, 128);
     put32(h + 84, 128);
     put32(h + 88, entriesCrc);
-    put32(h + 16, crc32(h, 92));
+    put32(h + 16, platform::crc32(h, 92));
 }
 
 } // namespace
@@ -434,7 +427,7 @@ void writeDemoGpt(AtaDevice& drive) {
     };
     entry(0, "C12A7328-F81F-11D2-BA4B-00A0C93EC93B", 2048, 206847, "EFI system partition");
     entry(1, "0FC63DAF-8483-4772-8E79-3D69D8477DE4", 206848, last - 34, "data");
-    const uint32_t entriesCrc = crc32(entries.data(), entries.size());
+    const uint32_t entriesCrc = platform::crc32(entries.data(), entries.size());
     uint8_t s[512];
     fat32BootSector(s, 204800, "EFI");
     drive.store().preload(2048, s, 1);
