@@ -10,15 +10,23 @@ DEB_PACKAGES := build-essential cmake ninja-build pkg-config \
                 libgtest-dev libgmock-dev googletest libbenchmark-dev \
                 xvfb xauth fonts-dejavu-core fonts-dejavu-extra
 
+# What only the tests need: clang and its fuzzing runtime, a guest kernel with QEMU and busybox for
+# the Linux back-end suite, and the checkers of the package's desktop, AppStream and polkit files.
+TEST_PACKAGES := clang libclang-rt-14-dev qemu-system-x86 linux-image-amd64 busybox-static cpio \
+                 appstream desktop-file-utils libxml2-utils man-db
+
 # What the benchmarks time the scan against.
 BENCH_PACKAGES := fio bc
 
-.PHONY: all deps bench-deps install-packages configure build test run bench clean format
+.PHONY: all deps test-deps bench-deps install-packages configure build test run bench package fuzz clean format
 
 all: build
 
 deps:
 	@$(MAKE) --no-print-directory install-packages PACKAGES="$(DEB_PACKAGES)"
+
+test-deps:
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(TEST_PACKAGES)"
 
 bench-deps:
 	@$(MAKE) --no-print-directory install-packages PACKAGES="$(BENCH_PACKAGES)"
@@ -41,8 +49,12 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+test: test-deps build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The Debian package, in $(BUILD)/package/.
+package: build
+	@cpack --config $(BUILD)/CPackConfig.cmake -G DEB -B $(abspath $(BUILD))/package
 
 run: build
 	@./scripts/run.sh $(BUILD)

@@ -250,14 +250,13 @@ void StartUp::onRestore() { c_.startup.appMinimized = false; }
 
 void StartUp::showHelp() {
     auto& help = c_.form.help;
-    std::string dir = c_.facts.programDirectory();
+    // Beside the program in a build tree; an installed copy keeps its data under share/.
+    const std::string bin = c_.facts.programDirectory();
     std::error_code ec;
     help.document.clear();
-    for (const char* name : {"korhlp.htm", "dummi.htm"})
-        if (std::filesystem::exists(dir + name, ec)) {
-            help.document = dir + name;
-            break;
-        }
+    for (const std::string& dir : {bin, bin + "../share/korvane/"})
+        for (const char* name : {"korhlp.htm", "dummi.htm"})
+            if (help.document.empty() && std::filesystem::exists(dir + name, ec)) help.document = dir + name;
     help.setCaption(c_.form.caption() + " Help");
     help.show();
 }

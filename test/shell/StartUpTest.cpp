@@ -404,6 +404,16 @@ TEST_F(StartUpFixture, HelpOpensTheFirstPageThatExists) {
     EXPECT_EQ(help.document, t.dir.file("korhlp.htm"));
 }
 
+TEST_F(StartUpFixture, AnInstalledCopyFindsItsHelpUnderShare) {
+    std::filesystem::create_directories(t.dir.file("bin"));
+    std::filesystem::create_directories(t.dir.file("share/korvane"));
+    t.dir.write("share/korvane/korhlp.htm", "<html></html>");
+    t.facts.programDir = t.dir.file("bin/");
+    start();
+    app.startUp.showHelp();
+    EXPECT_EQ(app.form.help.document, t.dir.file("bin/../share/korvane/korhlp.htm"));
+}
+
 } // namespace
 
 namespace {
