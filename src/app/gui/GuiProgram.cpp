@@ -1,9 +1,12 @@
 #include "app/gui/GuiProgram.h"
 
+#include "platform/host/HostProcess.h"
+#include "shell/RootRestart.h"
 #include "sim/LabStateStore.h"
 
 #include <QApplication>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 namespace korvane::app {
@@ -100,6 +103,16 @@ GuiProgram::~GuiProgram() {
     ui_.shutdown();
     window_.reset();
     app_.reset();
+}
+
+void GuiProgram::offerRootRestart(const std::vector<std::string>& args) {
+    if (lab_) return;
+    auto line = shell::RootRestart::offer(dialogs_, hostFacts_.osFacts(), platform::findProgram("pkexec"),
+                                          platform::runningProgram(), args, [](const char* n) { return std::getenv(n); });
+    if (line.empty()) return;
+    // Nothing runs yet and nothing was changed, so the new process takes over from here.
+    std::string why = platform::replaceProcess(line);
+    app_->logEvent("pkexec could not be started: " + why, 0, 4);
 }
 
 bool GuiProgram::writeScreenshots(const std::string& dir) {

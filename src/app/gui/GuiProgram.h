@@ -47,6 +47,9 @@ public:
     // the lab the block map and the speed graph of a short scan (scan-map.png, scan-graph.png);
     // false when a file could not be written.
     bool writeScreenshots(const std::string& dir);
+    // On this computer's drives without root rights: offers to start again through pkexec and,
+    // when the user agrees, does (this call then does not return). `args` are the window's own.
+    void offerRootRestart(const std::vector<std::string>& args);
 
 private:
     bool writeScanPictures(const std::string& dir);

@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
         return ok ? 0 : 1;
     }
     program.window().show();
+    if (options->host && !options->exitAfterStart)
+        QTimer::singleShot(0, &qapp, [&program, args] { program.offerRootRestart(args); });
     if (options->exitAfterStart) {
         // The window has been shown and the start-up has run: once it has drawn, it is usable.
         QTimer::singleShot(0, &qapp, [&program] {
