@@ -52,6 +52,14 @@ build: configure
 test: test-deps build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Every fuzz target for FUZZ_SECONDS each, in a clang build of its own ($(FUZZ_BUILD)).
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: test-deps
+	@CXX=clang++ CC=clang cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@./fuzz/run.sh $(abspath $(FUZZ_BUILD)) $(FUZZ_SECONDS)
+
 # The Debian package, in $(BUILD)/package/.
 package: build
 	@cpack --config $(BUILD)/CPackConfig.cmake -G DEB -B $(abspath $(BUILD))/package
