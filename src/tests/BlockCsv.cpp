@@ -180,10 +180,14 @@ std::string incomparable(const BlockFile& a, const BlockFile& b) {
 }
 
 ScanComparison compareScans(const std::vector<BlockRow>& before, const std::vector<BlockRow>& after) {
-    std::unordered_map<uint64_t, const BlockRow*> earlier;
+    // A block scanned more than once (a looping scan, a jump back) counts with its last result.
+    std::unordered_map<uint64_t, const BlockRow*> earlier, latest;
     for (const auto& r : before) earlier[r.lba] = &r;
+    for (const auto& r : after) latest[r.lba] = &r;
     ScanComparison c;
-    for (const auto& now : after) {
+    for (const auto& row : after) {
+        const BlockRow& now = *latest[row.lba];
+        if (&now != &row) continue; // the block comes again later in the file
         auto it = earlier.find(now.lba);
         if (it == earlier.end()) continue;
         const BlockRow& then = *it->second;
