@@ -17,6 +17,12 @@ std::string hex2(uint8_t v) {
     std::snprintf(t, sizeof t, "%02X", v);
     return t;
 }
+
+std::string hexPort(uint16_t v) {
+    char t[8];
+    std::snprintf(t, sizeof t, "%X", v);
+    return t;
+}
 } // namespace
 
 PioProtocol::PioProtocol(platform::PortIo& ports, DriveSession& session, Timing& timing, form::UiThread& ui,
@@ -66,7 +72,11 @@ bool PioProtocol::waitDriveReady() {
         updateStatusPanel();
         if (int64_t(timing_.ataNow()) > deadline || session_.closing) break;
         if ((s & kReadyMask) == kReadyPattern) {
-            if (!registerEchoTest()) return false;
+            if (!registerEchoTest()) {
+                // Without this line a caller that says nothing more leaves the wait unexplained.
+                log_("Waiting of readiness... No device answers at port " + hexPort(session_.pioBasePort) + "h", 1, 4);
+                return false;
+            }
             log_("Waiting of readiness... Drive is ready", 1, 1);
             return true;
         }
@@ -92,6 +102,8 @@ bool PioProtocol::waitReadyBreakable(uint32_t ms) {
 }
 
 bool PioProtocol::isBusy() { return readStatus() & status::BSY; }
+
+bool PioProtocol::answersAfterTransfer() { return (readStatus() & (status::BSY | status::DRDY)) == status::DRDY; }
 
 bool PioProtocol::isReady() { return (readStatus() & 0xD0) == 0x50; }
 

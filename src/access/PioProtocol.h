@@ -36,6 +36,9 @@ public:
 
     // Status tests on the status port.
     bool isBusy();
+    // After a data transfer: the drive is still on the bus (ready, not busy). A drive that left
+    // mid-transfer reads as all zeros beside another device, or all ones alone.
+    bool answersAfterTransfer();
     bool isReady();
     bool isNotReady();
 

@@ -206,7 +206,11 @@ bool PassportReader::acquirePio() {
     }
     c_.clock.sleepMs(1);
     if (!pio.waitDataRequest()) return false;
-    pio.pioReadSector();
+    // A block the drive did not finish is no passport: the rest of it would be bus noise.
+    if (!pio.pioReadSector() || !pio.answersAfterTransfer()) {
+        c_.log("Get passport... the drive stopped answering during the transfer", 0, 4);
+        return false;
+    }
     return true;
 }
 

@@ -55,7 +55,11 @@ void SectorView::readSector() {
     if (!sector) return;
     c_.group.Label6.setCaption("Wait...");
     const bool ok = c_.commands.readOneSector(*sector);
-    if (!ok) c_.commands.clearSectorBuffer(259);
+    if (!ok) {
+        c_.commands.clearSectorBuffer(259);
+        // The red label alone is gone with the next read; the log keeps which sector failed.
+        c_.log("Sector " + std::to_string(*sector) + ": the drive could not read it", 0, 4);
+    }
     showResult(*sector, ok);
 }
 
@@ -89,6 +93,7 @@ bool SectorView::saveClick() {
     if (!written) c_.log("Sector " + n + ": the drive refused the write", 0, 4);
     // The read-back decides the label: the view shows what the drive now holds.
     const bool ok = c_.commands.readOneSector(*sector);
+    if (!ok) c_.log("Sector " + n + ": the drive could not read it back", 0, 4);
     showResult(*sector, ok);
     return written && ok;
 }

@@ -87,6 +87,9 @@ public:
     void rejectSmart(uint8_t feature) { rejectedSmart_.insert(feature); }
     void answerSmartStatus(uint8_t mid, uint8_t high) { smartStatusAnswer_ = {mid, high}; }
     void makeSlow(uint64_t lba, uint32_t extraMs) { slow_[lba] = extraMs; }
+    // Sectors whose ID is not found (IDNF on reads and writes), and a write-protect switch.
+    void makeIdnf(uint64_t first, uint64_t count) { profile_.idnf.push_back({first, count}); }
+    void setWriteProtected(bool on) { profile_.writeProtected = on; }
     // A weak sector takes writes without complaint but cannot be read back.
     void makeWeak(uint64_t lba) { weak_.insert(lba); }
     // A flaky sector fails its next read, then reads as any other.

@@ -257,16 +257,23 @@ void DefectHandler::restorePio(uint64_t lba, uint16_t size) {
     const uint32_t count = uint32_t(std::max<int64_t>(1, c_.readLongBox.value()));
     const std::string head = "LBA " + lbaText(lba + i) + " try Read-long " + std::to_string(count) + " sectors...";
     c_.log(head, 1, 4);
-    readLongAndRewrite(lba + i, count);
-    c_.log(head + " OK", 1, 3);
+    const uint32_t rewritten = readLongAndRewrite(lba + i, count);
+    // "OK" only when every sector got its data back: a drive that refuses READ LONG or the write
+    // leaves the sectors as they were.
+    if (rewritten == count)
+        c_.log(head + " OK", 1, 3);
+    else
+        c_.log(head + " Error: " + std::to_string(count - rewritten) + " of " + std::to_string(count) +
+                   " sectors not rewritten", 1, 4);
     resumeAfter(lba, size, i);
 }
 
 // Each sector gets its own data back as READ LONG delivers it; a sector whose READ LONG gives
 // nothing is not written (the buffer would hold another sector's data).
-void DefectHandler::readLongAndRewrite(uint64_t from, uint32_t count) {
+uint32_t DefectHandler::readLongAndRewrite(uint64_t from, uint32_t count) {
     auto& pio = c_.pio;
     uint16_t* words = c_.session.buffers.sectorBuffer;
+    uint32_t rewritten = 0;
     for (uint32_t j = 0; j < count; ++j) {
         const uint64_t m = from + j;
         page_.LbaOut.setText(lbaText(m));
@@ -275,8 +282,9 @@ void DefectHandler::readLongAndRewrite(uint64_t from, uint32_t count) {
         pio.pioReadWords(words, 260);
         if (pio.waitNotBusy() == -1) continue;
         if (!c_.commands.issueSectorCommand(nullptr, 1, 0x30, m)) continue;
-        if (pio.waitNotBusy() != -1 && pio.waitDataRequest()) pio.pioWriteSector();
+        if (pio.waitNotBusy() != -1 && pio.waitDataRequest() && pio.pioWriteSector()) ++rewritten;
     }
+    return rewritten;
 }
 
 } // namespace korvane::tests

@@ -64,7 +64,7 @@ private:
     bool verifyBlock(uint64_t lba, uint16_t size);
     void restoreApi(uint64_t lba, uint16_t size);
     void restorePio(uint64_t lba, uint16_t size);
-    void readLongAndRewrite(uint64_t from, uint32_t count);
+    uint32_t readLongAndRewrite(uint64_t from, uint32_t count); // the sectors rewritten
 
     DefectHandlerContext c_;
     form::TestsPage& page_;

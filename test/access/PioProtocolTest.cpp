@@ -106,7 +106,9 @@ TEST_F(Pio, NotReadyWithoutDrqAndAFailingEcho) {
     t.drive(0x170).faults.echoFails = true;
     EXPECT_FALSE(pio.registerEchoTest());
     EXPECT_FALSE(pio.waitDriveReady());
-    EXPECT_EQ(t.lastMessage(), "Waiting of readiness...") << "no further message after a failed echo";
+    EXPECT_EQ(t.lastMessage(), "Waiting of readiness... No device answers at port 170h")
+        << "a failed echo says why the wait failed";
+    EXPECT_EQ(app.form.log.StringLog.cell(app.form.log.StringLog.rowCount() - 1, 2), "4");
 }
 
 TEST_F(Pio, ReadyBreakableEndsOnReadyTimeoutOrBreak) {

@@ -48,8 +48,9 @@ TEST_F(Seek, TheAverageAccessTimeIsTheDrivesSeekTimeInBothPioTimingPaths) {
         EXPECT_TRUE(logged("Starting mechanical test: 0...40031711 LBA, Timeout = 200ms"))
             << ::testing::PrintToString(t.messages());
         EXPECT_EQ(g.SeekCntOut.caption(), " 2000");
-        EXPECT_NEAR(average(), modelSeekMs(fujitsu().profile()), modelSeekMs(fujitsu().profile()) * 0.1)
-            << g.SeekTimeLed.caption();
+        // The 1 ms timer times each access in whole ticks: its average may be off by up to a tick more.
+        const double model = modelSeekMs(fujitsu().profile());
+        EXPECT_NEAR(average(), model, model * 0.1 + (timer ? 1.0 : 0.0)) << g.SeekTimeLed.caption();
         EXPECT_EQ(app.form.commands.GIF.hint(), "Seek complete");
         EXPECT_TRUE(page.ScanStartBtn.enabled());
     }

@@ -285,16 +285,29 @@ bool confirmedWrite(CliContext& c, const std::string& what) {
 
 namespace {
 
+// A drive-control command worked when the drive took it and nothing it relies on afterwards (the
+// passport read that shows the new state) logged an error.
+struct ErrorWatch {
+    explicit ErrorWatch(CliContext& c) : c_(c), before_(c.app.eventLog.errorLines()) {}
+    int status(bool ok) const { return ok && c_.app.eventLog.errorLines() == before_ ? 0 : 1; }
+
+private:
+    CliContext& c_;
+    uint64_t before_;
+};
+
 int runSleep(CliContext& c) {
     if (!prepareDrive(c)) return 1;
     auto bracket = c.app.commands.bracket();
-    return c.app.driveControl.stopSpindle() ? 0 : 1;
+    ErrorWatch errors(c);
+    return errors.status(c.app.driveControl.stopSpindle());
 }
 
 int runRecall(CliContext& c) {
     if (!prepareDrive(c)) return 1;
     auto bracket = c.app.commands.bracket();
-    return c.app.driveControl.recalibrate() ? 0 : 1;
+    ErrorWatch errors(c);
+    return errors.status(c.app.driveControl.recalibrate());
 }
 
 // A sector as the view shows it: 16 bytes a row, the offset, the bytes, their characters.
@@ -338,9 +351,10 @@ int runSector(CliContext& c) {
     auto& g = app.form.advanced.sector;
     if (!g.HexeditIn.enabled()) return fail(c, "sector: the drive gives no passport"), 1;
     if (write && !confirmedWrite(c, "the sector")) return 1;
-    const uint64_t errors = app.eventLog.errorLines();
+    // The field reads the sector it names; a text that names none leaves the label without one.
+    g.Label6.setCaption("");
     g.HexeditIn.setText(args[1], Origin::User);
-    if (app.eventLog.errorLines() != errors) return app.eventLog.flush(), 1;
+    if (g.Label6.caption().rfind("Sec ", 0) != 0) return app.eventLog.flush(), 1;
     if (write) {
         for (size_t i = 0; i < 512; ++i) g.HexE.edit(i, uint8_t(content[i]));
         const bool ok = app.sectorView.saveClick();
@@ -369,7 +383,8 @@ int runCache(CliContext& c) {
     using Cache = maintenance::DriveControl::Cache;
     const bool on = *state == "on";
     Cache cache = *which == "write" ? (on ? Cache::WriteOn : Cache::WriteOff) : (on ? Cache::ReadOn : Cache::ReadOff);
-    return c.app.driveControl.cacheCommand(cache) ? 0 : 1;
+    ErrorWatch errors(c);
+    return errors.status(c.app.driveControl.cacheCommand(cache));
 }
 
 int runRpm(CliContext& c) {

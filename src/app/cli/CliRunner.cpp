@@ -47,7 +47,7 @@ bool directoryWritable(const std::string& dir) {
 
 } // namespace
 
-int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const CliHooks& hooks) {
     ParseResult parsed = parseCommandLine(args);
     if (!parsed.options) {
         err << "korvane-cli: " << parsed.error << "\n" << "Try 'korvane-cli --help'.\n";
@@ -90,6 +90,7 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         }
     }
 
+    if (lab && hooks.labBuilt) hooks.labBuilt(*lab);
     if (lab && o.simStateDir) {
         std::string error;
         if (!sim::LabStateStore::open(*lab, *o.simStateDir, error)) {
@@ -124,6 +125,7 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     passportButton.setEnabled(false);
     app.startUp.startUp();
     passportButton.setEnabled(passportEnabled);
+    if (lab && hooks.startedUp) hooks.startedUp(app);
 
     if (o.logsDir && !directoryWritable(app.eventLog.logDirectory()))
         err << "korvane-cli: warning: the log directory " << *o.logsDir
@@ -147,6 +149,7 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         };
     std::optional<int> result = runCommand(o.command, context);
     int status = result.value_or(1);
+    if (lab && hooks.commandDone) hooks.commandDone(app, labClock);
     if (!result) {
         app.eventLog.flush();
         err << "korvane-cli: '" << o.command << "' is not available yet in this build\n";
