@@ -65,12 +65,17 @@ void IniFile::parse(const std::string& text) {
     }
 }
 
-bool IniFile::load(const std::string& path) {
+bool IniFile::load(const std::string& path) { return loadFile(path) == LoadResult::Loaded; }
+
+IniFile::LoadResult IniFile::loadFile(const std::string& path) {
     lines_.clear();
+    std::error_code ec;
+    const bool there = std::filesystem::exists(std::filesystem::symlink_status(path, ec)) || std::filesystem::exists(path, ec);
     auto text = readSettingsText(path);
-    if (!text) return false;
+    if (!text) return there ? LoadResult::Refused : LoadResult::Missing;
+    if (text->find('\0') != std::string::npos) return LoadResult::Refused;
     parse(*text);
-    return true;
+    return LoadResult::Loaded;
 }
 
 std::optional<std::string> IniFile::readSettingsText(const std::string& path) {

@@ -15,6 +15,11 @@ public:
     // kMaxFileBytes (the file then starts empty).
     bool load(const std::string& path);
     static constexpr size_t kMaxFileBytes = 4u << 20;
+    // Why a load failed: no file there, or a file that is no settings file (not a regular file,
+    // larger than kMaxFileBytes, unreadable, or binary: it holds NUL bytes). A refused file is
+    // never written over, since a settings file written from what could be read would lose it.
+    enum class LoadResult { Loaded, Missing, Refused };
+    LoadResult loadFile(const std::string& path);
     // The whole text of a small regular file, read without blocking; nullopt otherwise.
     static std::optional<std::string> readSettingsText(const std::string& path);
     void parse(const std::string& text);

@@ -48,7 +48,15 @@ Settings::Settings(SettingsTargets targets, AppPaths& paths) : t_(targets), path
 
 void Settings::loadSettings() {
     IniFile ini;
-    if (!ini.load(paths_.iniPath)) {
+    const auto loaded = ini.loadFile(paths_.iniPath);
+    iniRefused_ = loaded == IniFile::LoadResult::Refused;
+    if (iniRefused_) {
+        t_.log.logEvent("Warning! Main INI-file '" + paths_.iniPath +
+                            "' is not a settings file (binary, too large or unreadable): defaults are used and "
+                            "the file is left as it is",
+                        0, 4);
+        if (beep) beep(500, 200);
+    } else if (loaded == IniFile::LoadResult::Missing) {
         t_.log.logEvent(std::string("Warning! Main INI-file '") + AppPaths::kIniName +
                             "' not found, and writen default sets!",
                         0, 4);
@@ -82,7 +90,8 @@ bool Settings::saveSettings() {
         t_.startup.soundMutedAtNight = false;
     }
     IniFile ini;
-    ini.load(paths_.iniPath); // keep whatever else the file holds
+    // Keep whatever else the file holds; a file that is no settings file is never replaced.
+    if (iniRefused_ || ini.loadFile(paths_.iniPath) == IniFile::LoadResult::Refused) return false;
     for (const SettingKey& k : settingsKeys())
         if (k.write) writeValue(ini, k, k.get(t_));
     return ini.save(paths_.iniPath);

@@ -27,6 +27,7 @@ public:
 private:
     SettingsTargets t_;
     AppPaths& paths_;
+    bool iniRefused_ = false; // the file at load was no settings file: it is not written over
 };
 
 } // namespace korvane::shell

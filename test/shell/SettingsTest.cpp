@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <filesystem>
 #include <fstream>
+#include <thread>
 #include <iterator>
 #include <map>
 
@@ -219,4 +222,72 @@ TEST_F(SettingsFixture, SavingTwiceChangesNothingForTheBadInputFiles) {
     t.dir.write("krv40.ini", "[Setup]\nLogFileName=\" spaced.txt \"\n");
     app.settings.loadSettings();
     EXPECT_EQ(app.form.setup.log.LogFileEdit.text(), " spaced.txt ");
+}
+
+// Files that are no settings file are read as defaults, said so, and never written over.
+TEST_F(SettingsFixture, ABinaryOrHugeFileIsNotReadAsSettingsNorWrittenOver) {
+    std::string binary = "[Setup]\nBUSY Timeout=30\n";
+    binary += std::string("\0\x01\xFF\xFE", 4) + "garbage";
+    const std::string huge = "[Setup]\nBUSY Timeout=30\n" + std::string(shell::IniFile::kMaxFileBytes, ';');
+    for (const auto& [name, content] : std::vector<std::pair<std::string, std::string>>{{"binary", binary}, {"huge", huge}}) {
+        SCOPED_TRACE(name);
+        t.dir.write("krv40.ini", content);
+        app.settings.loadSettings();
+        EXPECT_NE(t.lastMessage().find("is not a settings file"), std::string::npos) << t.lastMessage();
+        EXPECT_EQ(app.form.setup.ata.BusyTrack.position(), 15) << "the default, not the file's 30";
+        EXPECT_FALSE(app.settings.saveSettings());
+        EXPECT_EQ(t.dir.read("krv40.ini"), content) << "the file is left as it was";
+    }
+}
+
+TEST_F(SettingsFixture, DuplicatedSectionsTheFirstWinsAndNothingIsLostOnSave) {
+    t.dir.write("krv40.ini", "[Setup]\nBUSY Timeout=30\n[Other]\nmine=1\n[Setup]\nBUSY Timeout=5\nExtra=kept\n");
+    app.settings.loadSettings();
+    EXPECT_EQ(app.form.setup.ata.BusyTrack.position(), 30);
+    ASSERT_TRUE(app.settings.saveSettings());
+    const std::string saved = t.dir.read("krv40.ini");
+    for (const char* kept : {"mine=1", "BUSY Timeout=5", "Extra=kept"}) EXPECT_NE(saved.find(kept), std::string::npos) << kept;
+    EXPECT_EQ(savedFile().readInteger("Setup", "BUSY Timeout", 0), 30);
+}
+
+// Two programs on one settings file: each writes the whole file at once, so the file is always
+// one program's whole save, and the last to close wins.
+TEST(SettingsTwoPrograms, TheLastToCloseWinsWholeAndNoFileIsTorn) {
+    TestApp first, second;
+    second.facts.programDir = first.dir.path();
+    second.app->env.paths.iniPath = first.app->env.paths.iniPath;
+    first.app->settings.loadSettings();
+    second.app->settings.loadSettings();
+    first.app->form.setup.ata.BusyTrack.setPosition(20);
+    second.app->form.setup.ata.BusyTrack.setPosition(25);
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> torn{0}, reads{0};
+    std::thread reader([&] {
+        while (!stop) {
+            shell::IniFile ini;
+            if (!ini.load(first.app->env.paths.iniPath)) continue;
+            ++reads;
+            const int busy = ini.readInteger("Setup", "BUSY Timeout", -1);
+            if (busy != 20 && busy != 25) ++torn;
+        }
+    });
+    // Saves go on until the reader has looked at the file often enough to have caught a torn one.
+    for (int i = 0; i < 5000 && (i < 50 || reads < 50); ++i) {
+        ASSERT_TRUE(first.app->settings.saveSettings());
+        ASSERT_TRUE(second.app->settings.saveSettings());
+    }
+    ASSERT_TRUE(first.app->settings.saveSettings());
+    ASSERT_TRUE(second.app->settings.saveSettings()); // the last to close
+    stop = true;
+    reader.join();
+    EXPECT_GE(reads, 50);
+    EXPECT_EQ(torn, 0) << "of " << reads << " reads";
+    shell::IniFile ini;
+    ASSERT_TRUE(ini.load(first.app->env.paths.iniPath));
+    EXPECT_EQ(ini.readInteger("Setup", "BUSY Timeout", -1), 25);
+    size_t files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(first.dir.path()))
+        files += e.path().filename().string().rfind("krv40.ini", 0) == 0;
+    EXPECT_EQ(files, 1u) << "no temporary file is left behind";
 }
