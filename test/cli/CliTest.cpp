@@ -827,3 +827,30 @@ TEST(CliAnalysis, PciPartitionsSectorAndTheExtPassport) {
     EXPECT_NE(ext.out.find(" Int-face: Passed"), std::string::npos);
     EXPECT_EQ(cli({"passport", "--ext"}, {"--api", "0"}).status, 2) << "PIO only";
 }
+
+// Absurd values for a command's options are usage errors (2) before anything reaches a drive:
+// a text without a digit would otherwise be read as sector 0.
+TEST(CliRunner, AbsurdOptionValuesAreUsageErrors) {
+    korvane::testsupport::TempDir dir;
+    const std::vector<std::vector<std::string>> absurd = {
+        {"scan", "--block", "99999999999999999999"},
+        {"scan", "--block", "0"},
+        {"scan", "--start", "zz"},
+        {"scan", "--end", "99999999999999999999999"},
+        {"seek", "--start", "zz"},
+        {"seek", "--count", "99999999999999999999"},
+        {"smart", "--watch", "99999999999999"},
+        {"aam", "9999"},
+        {"sector", "read", "zz"},
+        {"sector", "read", "99999999999999999999999"},
+        {"--yes", "hpa", "set", "zz"},
+        {"scan", "--duration", "99:99"},
+        {"smart", "test", "vendor", "999"},
+    };
+    for (auto args : absurd) {
+        args.insert(args.begin(), {"--ini", dir.file("k.ini"), "--quiet"});
+        CliRun r = run(args);
+        EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args) << "\n" << r.err;
+        EXPECT_NE(r.err.find("korvane-cli: "), std::string::npos) << ::testing::PrintToString(args);
+    }
+}

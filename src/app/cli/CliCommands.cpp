@@ -126,6 +126,10 @@ int runReset(CliContext& c) {
 
 bool allDigits(const std::string& s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos; }
 
+bool sizeTextValid(const std::string& s) {
+    return s.find_first_of("0123456789") != std::string::npos && access::parseSizeValue(s, UINT64_MAX, 2048).has_value();
+}
+
 bool hasFlag(const CliContext& c, const std::string& flag) {
     for (auto& a : c.options.arguments)
         if (a == flag) return true;
@@ -335,6 +339,7 @@ int runSector(CliContext& c) {
     auto what = word(c, 0, {"read", "write"});
     if (!what) return 2;
     if (args.size() < 2 || args[1].rfind("--", 0) == 0) return fail(c, "sector " + *what + " needs a sector number"), 2;
+    if (!sizeTextValid(args[1])) return fail(c, "sector: " + access::sizeConversionError(args[1])), 2;
     const bool write = *what == "write";
     const auto in = flagValue(c, "--in");
     if (write && !in) return fail(c, "sector write needs --in FILE (512 bytes)"), 2;
@@ -423,6 +428,7 @@ int runHpa(CliContext& c) {
         return 0;
     }
     if (args.size() < 2 || args[1].rfind("--", 0) == 0) return fail(c, "hpa set needs a SIZE (LBA, kb, Mb, Gb or %)"), 2;
+    if (!sizeTextValid(args[1])) return fail(c, "hpa set: " + access::sizeConversionError(args[1])), 2;
     const bool temporary = std::find(args.begin(), args.end(), "--temp") != args.end();
     // A size in % of the drive needs its capacity: the window has it from the passport.
     if (c.app.session.maxLba == 0 && !c.app.passportReader.readPassport(false, true))

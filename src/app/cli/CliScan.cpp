@@ -1,5 +1,7 @@
 #include "app/cli/CliScan.h"
 
+#include "access/SizeParse.h"
+
 #include "app/cli/CliInterrupts.h"
 #include "app/cli/CliRunner.h"
 #include "app/cli/CliSupport.h"
@@ -91,7 +93,11 @@ std::optional<ScanRequest> parseRequest(CliContext& c) {
     }
     r.start = flagValue(c, "--start");
     r.end = flagValue(c, "--end");
-    if ((r.block = flagValue(c, "--block")) && !allDigits(*r.block)) return bad("--block takes a number of sectors");
+    for (const auto* edge : {&r.start, &r.end})
+        if (*edge && !sizeTextValid(**edge)) return bad(access::sizeConversionError(**edge));
+    if ((r.block = flagValue(c, "--block")) &&
+        (!allDigits(*r.block) || r.block->size() > 5 || std::stoul(*r.block) == 0 || std::stoul(*r.block) > 65535))
+        return bad("--block takes a number of sectors, 1 to 65535");
     if ((r.timeout = flagValue(c, "--timeout")) && *r.timeout != "never" && !allDigits(*r.timeout))
         return bad("--timeout takes milliseconds or never");
     if (auto v = flagValue(c, "--duration")) {

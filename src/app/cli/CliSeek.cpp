@@ -1,5 +1,7 @@
 #include "app/cli/CliSeek.h"
 
+#include "access/SizeParse.h"
+
 #include "app/cli/CliInterrupts.h"
 #include "app/cli/CliRunner.h"
 #include "app/cli/CliSupport.h"
@@ -33,6 +35,8 @@ std::optional<SeekRequest> parseSeek(CliContext& c) {
     }
     r.start = flagValue(c, "--start");
     r.end = flagValue(c, "--end");
+    for (const auto* edge : {&r.start, &r.end})
+        if (*edge && !sizeTextValid(**edge)) return bad(access::sizeConversionError(**edge));
     if (auto v = flagValue(c, "--limit")) {
         if (!digits(*v) || std::stoul(*v) < 1 || std::stoul(*v) > 100000) return bad("--limit takes 1 to 100000 ms");
         r.limit = int(std::stoul(*v));

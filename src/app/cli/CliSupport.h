@@ -11,6 +11,9 @@ namespace korvane::cli {
 bool fail(CliContext& c, const std::string& why);
 // A word of digits only (a count, a level, milliseconds).
 bool allDigits(const std::string& s);
+// A sector or size text the fields would take: it holds a digit and fits in 64 bits. The fields
+// read a text without digits as 0, which on a command line is a slip, not the first sector.
+bool sizeTextValid(const std::string& s);
 bool hasFlag(const CliContext& c, const std::string& flag);
 std::optional<std::string> flagValue(const CliContext& c, const std::string& flag);
 // In PIO mode the ports must be granted.
