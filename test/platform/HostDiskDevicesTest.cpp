@@ -164,7 +164,7 @@ TEST(HostDiskDevices, ErrnoAndSenseTranslate) {
     const std::pair<int, uint32_t> errnos[] = {{0, 0},           {EACCES, 5},   {EPERM, 5},     {EROFS, 19},
                                                {ENOENT, 2},      {ENXIO, 55},   {ENODEV, 55},   {ENOMEDIUM, 55},
                                                {EINVAL, 87},     {ENOTTY, 1},   {EOPNOTSUPP, 1}, {EIO, 1117},
-                                               {ETIMEDOUT, 1460}, {ENOSPC, 27}};
+                                               {ETIMEDOUT, 1460}, {ENOSPC, 27}, {ENODATA, 23}};
     for (auto [e, code] : errnos) EXPECT_EQ(HostDiskDevices::errorFromErrno(e), code) << e;
     auto fixed = [](uint8_t key, uint8_t asc) {
         std::vector<uint8_t> s(18, 0);

@@ -39,6 +39,7 @@ uint32_t HostDiskDevices::errorFromErrno(int err) {
     case ETIMEDOUT: return syserr::Timeout;
     case ENOSPC: return syserr::SectorNotFound;
     case EBADF: return syserr::InvalidHandle;
+    case ENODATA: return syserr::Crc; // the block layer's medium error: an unreadable sector
     case EIO:
     default: return syserr::IoDevice;
     }
@@ -296,9 +297,10 @@ private:
             if (out) std::memcpy(bounce_, buffer, length);
         }
         ssize_t n = out ? pwrite(fd_, io, length, off_t(offset)) : pread(fd_, io, length, off_t(offset));
-        if (n < 0 && errno == EIO && block_ && !noSgIo_) {
-            // The system says only "I/O error"; the device says which (an unreadable sector, an
-            // address out of range...): the same range again, as a SCSI command, brings the sense.
+        if (n < 0 && (errno == EIO || errno == ENODATA) && block_ && !noSgIo_) {
+            // The system says only "I/O error" (or, for a medium error, "no data"); the device says
+            // which (an unreadable sector, an address out of range...): the same range again, as a
+            // SCSI command, brings the sense.
             uint32_t e = reissueForSense(offset, io, length, out);
             if (e != 0) return e;
             n = ssize_t(length);
