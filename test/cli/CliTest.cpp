@@ -816,8 +816,8 @@ TEST(CliAnalysis, PciPartitionsSectorAndTheExtPassport) {
     EXPECT_EQ(cli.dir.read("s7.bin"), cli.dir.read("s0.bin"));
     cli.dir.write("short.bin", "abc");
     EXPECT_EQ(cli({"sector", "write", "7", "--in", cli.dir.file("short.bin"), "--yes"}, lab).status, 1);
-    EXPECT_EQ(cli({"sector", "write", "zz", "--in", cli.dir.file("s0.bin"), "--yes"}, lab).status, 1)
-        << "no number, no write to the MBR";
+    EXPECT_EQ(cli({"sector", "write", "zz", "--in", cli.dir.file("s0.bin"), "--yes"}, lab).status, 2)
+        << "no number, no write to the MBR: a usage error";
     EXPECT_EQ(cli({"sector", "read"}, lab).status, 2);
 
     CliRun ext = cli({"passport", "--ext"}, {"--pio", "secondary"});

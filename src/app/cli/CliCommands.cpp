@@ -127,7 +127,9 @@ int runReset(CliContext& c) {
 bool allDigits(const std::string& s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos; }
 
 bool sizeTextValid(const std::string& s) {
-    return s.find_first_of("0123456789") != std::string::npos && access::parseSizeValue(s, UINT64_MAX, 2048).has_value();
+    // Checked against the largest drive 48-bit commands address, so a percentage has its product.
+    return s.find_first_of("0123456789") != std::string::npos &&
+           access::parseSizeValue(s, uint64_t(1) << 48, 2048).has_value();
 }
 
 bool hasFlag(const CliContext& c, const std::string& flag) {
