@@ -228,11 +228,11 @@ int runPartitions(CliContext& c) {
     auto& g = app.form.advanced.partitions;
     if (!g.PartBtn.enabled()) return fail(c, "partitions: the drive gives no passport"), 1;
     InterruptsAsBreak breakOnInterrupt;
-    const uint64_t errors = app.eventLog.errorLines();
+    ErrorWatch errors(c);
     g.PartBtn.click();
     app.eventLog.flush();
     c.out << app.partitionAnalyser.copyText();
-    return g.PartList.rowCount() > 0 && app.eventLog.errorLines() == errors ? 0 : 1;
+    return errors.status(g.PartList.rowCount() > 0);
 }
 
 int runStatus(CliContext& c) {
@@ -290,17 +290,6 @@ bool confirmedWrite(CliContext& c, const std::string& what) {
 }
 
 namespace {
-
-// A drive-control command worked when the drive took it and nothing it relies on afterwards (the
-// passport read that shows the new state) logged an error.
-struct ErrorWatch {
-    explicit ErrorWatch(CliContext& c) : c_(c), before_(c.app.eventLog.errorLines()) {}
-    int status(bool ok) const { return ok && c_.app.eventLog.errorLines() == before_ ? 0 : 1; }
-
-private:
-    CliContext& c_;
-    uint64_t before_;
-};
 
 int runSleep(CliContext& c) {
     if (!prepareDrive(c)) return 1;

@@ -17,8 +17,8 @@ class App;
 namespace korvane::cli {
 
 // Where a test looks in on a command line run on the lab: the lab once built (to plant faults),
-// the application once started up, and the application and the lab's clock once the command has returned, before the window's
-// close.
+// the application once started up, and the application and the lab's clock once the command has
+// returned, before the window's close.
 struct CliHooks {
     std::function<void(sim::Lab&)> labBuilt;
     std::function<void(shell::App&)> startedUp;

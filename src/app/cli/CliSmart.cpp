@@ -198,10 +198,10 @@ int runTest(CliContext& c) {
     auto& test = c.app.form.smart.test;
     test.SmScanBox.setItemIndex(type->choice, Origin::User);
     if (number >= 0) test.SmVSTestEdit.setValue(number, Origin::User);
-    const uint64_t before = c.app.eventLog.errorLines();
+    ErrorWatch errors(c);
     test.RzBitBtn13.click();
     c.app.eventLog.flush();
-    return c.app.eventLog.errorLines() != before ? 1 : 0;
+    return errors.status(true);
 }
 
 } // namespace
@@ -239,10 +239,10 @@ int runSmart(CliContext& c) {
     if (first == "test") return runTest(c);
     if (first == "abort") {
         if (!prepareDrive(c)) return 1;
-        const uint64_t before = c.app.eventLog.errorLines();
+        ErrorWatch errors(c);
         c.app.form.smart.test.RzBitBtn29.click();
         c.app.eventLog.flush();
-        return c.app.eventLog.errorLines() != before ? 1 : 0;
+        return errors.status(true);
     }
     if (!first.empty() && first.rfind("--", 0) != 0)
         return fail(c, "smart: expected on|off|autosave|test|abort or options"), 2;

@@ -15,6 +15,18 @@ bool allDigits(const std::string& s);
 // read a text without digits as 0, which on a command line is a slip, not the first sector.
 bool sizeTextValid(const std::string& s);
 bool hasFlag(const CliContext& c, const std::string& flag);
+
+// A command worked when the drive took it and nothing it relies on afterwards (the passport read
+// that shows the new state, the walk over the tables) logged an error line.
+class ErrorWatch {
+public:
+    explicit ErrorWatch(CliContext& c) : c_(c), before_(c.app.eventLog.errorLines()) {}
+    int status(bool ok) const { return ok && c_.app.eventLog.errorLines() == before_ ? 0 : 1; }
+
+private:
+    CliContext& c_;
+    uint64_t before_;
+};
 std::optional<std::string> flagValue(const CliContext& c, const std::string& flag);
 // In PIO mode the ports must be granted.
 bool prepareDrive(CliContext& c);
