@@ -121,8 +121,8 @@ const std::vector<Fault>& faults() {
         {"EmptyChannel", {"--pio", "custom:1E8:3EE"},
          [](sim::Lab& lab, const Operation&) { lab.addChannel("empty", 0x1E8, 0x3EE); }, {}},
         {"FailingEcho", kPio, [](sim::Lab& lab, const Operation&) { target(lab).faults.echoFails = true; }, {}},
-        // Every 16th sector of the range unreadable, sector 0 (the partition table) among them.
-        // (the seek test, which picks its sectors at random, gets all of them).
+        // Every 16th sector of the range unreadable, sector 0 (the partition table) among them; the
+        // seek test, which picks its sectors at random, gets all of them.
         {"Unc", kPio,
          [](sim::Lab& lab, const Operation& op) {
              const uint64_t every = std::string(op.name) == "Seek" ? 1 : 16;
