@@ -59,6 +59,7 @@ Table buildTable() {
     add(165, "Maximum erase count");
     add(166, "Minimum erase count");
     add(167, "SDD protect mode / Average erase count");
+    // The erase count the flash maker rates its NAND for; the name is the one drives' tools show.
     add(168, "Max NAND erase count from specification");
     add(169, "Total bad block bount / SMI remain life (percentage)");
     add(170, "Reserved block count");
