@@ -97,5 +97,4 @@ PY
 "$cli" --quiet --api 0 scan --end 200000 --block 256 --csv "$work/scan.csv" >/dev/null 2>&1 || true
 cp "$work/scan.csv" "$corpus/blockcsv/lab-scan.csv"
 head -c 700 "$work/scan.csv" > "$corpus/blockcsv/lab-scan-cut.csv"
-ls "$corpus"/* | head -0
 echo "seeds written to $corpus"
